@@ -10,7 +10,9 @@ TThreadedTimer::TThreadedTimer(QObject* parent)
     connect(m_timer, &QTimer::timeout, this, &TThreadedTimer::Fire);
 }
 
-TThreadedTimer::~TThreadedTimer() { m_timer->stop(); }
+TThreadedTimer::~TThreadedTimer() {
+    m_timer->stop();
+}
 
 void TThreadedTimer::SetEnabled(bool enabled) {
     if (enabled == m_enabled)

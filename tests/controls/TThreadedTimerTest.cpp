@@ -9,7 +9,8 @@
 namespace {
 
 // Runs the event loop for `ms` and returns the times (ms since start) at which the timer fired.
-std::vector<qint64> Record(TThreadedTimer& timer, int ms, const std::function<void()>& during = {}) {
+std::vector<qint64> Record(TThreadedTimer& timer, int ms,
+                           const std::function<void()>& during = {}) {
     std::vector<qint64> at;
     QElapsedTimer clock;
     clock.start();

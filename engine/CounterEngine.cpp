@@ -2,7 +2,7 @@
 
 namespace quorvane {
 
-TCounterEngine::TCounterEngine(ICounterInputs& inputs, ICounterView& view, ITick& tick)
+TCounterEngine::TCounterEngine(ICounterInputs& inputs, ICounterView& view, ITimer& tick)
     : m_inputs(inputs)
     , m_view(view)
     , m_tick(tick) {}

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "TimeText.hpp"
+#include "Timer.hpp"
 
 #include <cstdint>
 #include <functional>
@@ -13,14 +14,6 @@ enum class CounterState { Stopped = 0, Running = 1, Paused = 2, Warning = 3, Exp
 constexpr std::int32_t kCountMin = -356400; // -99:00:00, where mode 2 expires
 constexpr std::int32_t kCountMax = 356400;  // +99:00:00, where mode 3 expires
 
-// The periodic tick as the engine sees it; the application gives it a real timer, tests a
-// stepped one.
-class ITick {
-public:
-    virtual ~ITick() = default;
-    virtual bool Enabled() const = 0;
-    virtual void SetEnabled(bool enabled) = 0;
-};
 
 // The operator's controls that the rules read. They are asked afresh each time, never cached,
 // so a change made while the counter runs applies from the next tick.
@@ -48,7 +41,7 @@ public:
 // The counter engine: values, the tick and the state rules. Runs on the UI thread only.
 class TCounterEngine {
 public:
-    TCounterEngine(ICounterInputs& inputs, ICounterView& view, ITick& tick);
+    TCounterEngine(ICounterInputs& inputs, ICounterView& view, ITimer& tick);
 
     std::int32_t Count = 0;
     std::int32_t StartTime = 0;
@@ -81,7 +74,7 @@ public:
 private:
     ICounterInputs& m_inputs;
     ICounterView& m_view;
-    ITick& m_tick;
+    ITimer& m_tick;
     CounterState m_state = CounterState::Stopped;
 };
 

@@ -31,9 +31,13 @@ struct FakeView : ICounterView {
     void SetTitleText(const std::string& text) override { title = text; }
 };
 
-struct FakeTick : ITick {
+struct FakeTick : ITimer {
     bool enabled = false;
     int restarts = 0;
+    int interval = 1000;
+    int Interval() const override { return interval; }
+    void SetInterval(int ms) override { interval = ms; }
+    void SetOnTimer(std::function<void()>) override {}
     bool Enabled() const override { return enabled; }
     void SetEnabled(bool on) override {
         if (on && !enabled)

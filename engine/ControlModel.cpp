@@ -28,7 +28,9 @@ void TSpinEdit::SetText(std::string text) {
         OnChange();
 }
 
-void TSpinEdit::SetValue(int value) { SetText(std::to_string(std::clamp(value, Minimum, Maximum))); }
+void TSpinEdit::SetValue(int value) {
+    SetText(std::to_string(std::clamp(value, Minimum, Maximum)));
+}
 
 bool TSelector::SetItemIndex(int index) {
     if (index < -1 || index >= static_cast<int>(Items.size()))

@@ -8,6 +8,8 @@ TCounterEngine::TCounterEngine(ICounterInputs& inputs, ICounterView& view, ITime
     , m_tick(tick) {}
 
 void TCounterEngine::SecondTimerTimer() {
+    if (OnTickBegin)
+        OnTickBegin();
     const int mode = m_inputs.CounterMode();
     if (mode < 0 || mode > 7)
         return;

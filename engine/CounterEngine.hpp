@@ -14,7 +14,6 @@ enum class CounterState { Stopped = 0, Running = 1, Paused = 2, Warning = 3, Exp
 constexpr std::int32_t kCountMin = -356400; // -99:00:00, where mode 2 expires
 constexpr std::int32_t kCountMax = 356400;  // +99:00:00, where mode 3 expires
 
-
 // The operator's controls that the rules read. They are asked afresh each time, never cached,
 // so a change made while the counter runs applies from the next tick.
 class ICounterInputs {
@@ -60,6 +59,9 @@ public:
     // Records the state and switches the tick; the visible effects of a state hook in here.
     void ApplyCounterState(CounterState state);
     std::function<void(CounterState)> OnStateApplied;
+    // Runs first in every tick; the flash period restarts there so that flashing digits blink
+    // once per tick.
+    std::function<void()> OnTickBegin;
 
     void actUpdateDisplayText();
 

@@ -93,6 +93,12 @@ TTimerEngine::TTimerEngine(IControlView& view, IClock& clock, ITimerFactory& tim
     , m_clock(clock)
     , m_sound(sound) {
     Counter.OnStateApplied = [this](CounterState s) { OnStateApplied(s); };
+    Counter.OnTickBegin = [this] {
+        if (FlashTimer->Enabled()) {
+            FlashTimer->SetEnabled(false);
+            FlashTimer->SetEnabled(true);
+        }
+    };
 
     SecondTimer->SetOnTimer([this] { SecondTimerTimer(); });
     FlashTimer->SetOnTimer([this] { FlashTimerTimer(); });
@@ -145,9 +151,9 @@ TTimerEngine::TTimerEngine(IControlView& view, IClock& clock, ITimerFactory& tim
          {&c.EdRunColour, &c.EdPauseColour, &c.EdWarnColour, &c.EdExpiredColour, &c.EdStopColour})
         sel->OnChosen = [this, sel](Colour colour) { EdSelectTextColor(*sel, colour); };
     c.EdBackColour.OnChosen = [this](Colour colour) { EdBackColourSelectColor(colour); };
-    for (TColourSelector* sel : {&c.EdRunColour, &c.EdPauseColour, &c.EdWarnColour,
-                                 &c.EdExpiredColour, &c.EdStopColour, &c.EdBackColour,
-                                 &c.EdMessageColour}) {
+    for (TColourSelector* sel :
+         {&c.EdRunColour, &c.EdPauseColour, &c.EdWarnColour, &c.EdExpiredColour, &c.EdStopColour,
+          &c.EdBackColour, &c.EdMessageColour}) {
         sel->OnDropDown = [this] { EdColourDropDown(); };
         sel->OnDropDownClose = [this] { EdColourDropDownClose(); };
     }
@@ -229,8 +235,8 @@ TTimerEngine::TTimerEngine(IControlView& view, IClock& clock, ITimerFactory& tim
 }
 
 TTimerEngine::~TTimerEngine() {
-    for (auto* timer : {SecondTimer.get(), FlashTimer.get(), StayOnTopTimer.get(),
-                        MessageTimer.get()})
+    for (auto* timer :
+         {SecondTimer.get(), FlashTimer.get(), StayOnTopTimer.get(), MessageTimer.get()})
         timer->SetEnabled(false);
 }
 
@@ -264,8 +270,7 @@ void TTimerEngine::BtClearEndClick() {
 }
 
 void TTimerEngine::btClearAutoPauseClick() {
-    ClearGroup(Controls.EdAutoPauseHours, Controls.EdAutoPauseMinutes,
-               Controls.EdAutoPauseSeconds);
+    ClearGroup(Controls.EdAutoPauseHours, Controls.EdAutoPauseMinutes, Controls.EdAutoPauseSeconds);
 }
 
 void TTimerEngine::ShowTimesInEditors() {
@@ -452,7 +457,8 @@ void TTimerEngine::OnStateApplied(CounterState state) {
         Colour colour = c.EdRunColour.Selected();
         SetFlashPeriod(FlashPeriodFor(tickPeriod));
         SetTimeDisplayMode(DisplayMode::SteadyOn);
-        const bool overtime = (mode == 2 && Counter.Count <= 0) || (mode == 3 && Counter.Count >= 0);
+        const bool overtime =
+            (mode == 2 && Counter.Count <= 0) || (mode == 3 && Counter.Count >= 0);
         if (overtime) {
             colour = c.EdExpiredColour.Selected();
             ApplyStateDisplayMode(c.edExpiredDisplayMode, false);
@@ -553,7 +559,9 @@ void TTimerEngine::FlashTimerTimer() {
         m_display->SetMessageCaption(FlashPhase == 1 ? std::string() : MessageText);
 }
 
-void TTimerEngine::StayOnTopTimerTimer() { m_view.SetStayOnTop(Controls.cbStayOnTop.Checked()); }
+void TTimerEngine::StayOnTopTimerTimer() {
+    m_view.SetStayOnTop(Controls.cbStayOnTop.Checked());
+}
 
 void TTimerEngine::EdSelectTextColor(TColourSelector& /*sender*/, Colour colour) {
     ApplyCounterState(CurrentState());
@@ -576,10 +584,18 @@ void TTimerEngine::EdBackColourSelectColor(Colour colour) {
     }
 }
 
-void TTimerEngine::EdColourDropDown() { SuspendStayOnTop(); }
-void TTimerEngine::EdColourDropDownClose() { ResumeStayOnTop(); }
-void TTimerEngine::SuspendStayOnTop() { StayOnTopTimer->SetEnabled(false); }
-void TTimerEngine::ResumeStayOnTop() { StayOnTopTimer->SetEnabled(true); }
+void TTimerEngine::EdColourDropDown() {
+    SuspendStayOnTop();
+}
+void TTimerEngine::EdColourDropDownClose() {
+    ResumeStayOnTop();
+}
+void TTimerEngine::SuspendStayOnTop() {
+    StayOnTopTimer->SetEnabled(false);
+}
+void TTimerEngine::ResumeStayOnTop() {
+    StayOnTopTimer->SetEnabled(true);
+}
 
 // ---- message overlay --------------------------------------------------------------------------
 
@@ -632,7 +648,9 @@ void TTimerEngine::actMessageClearExecute() {
     m_view.FocusMessageEditor();
 }
 
-void TTimerEngine::tsMessageShow() { m_view.FocusMessageEditor(); }
+void TTimerEngine::tsMessageShow() {
+    m_view.FocusMessageEditor();
+}
 
 // ---- sound ------------------------------------------------------------------------------------
 

@@ -144,9 +144,8 @@ public:
     TCounterEngine Counter;
 
     TCommand actRun{"Run", "Ctrl+R"}, actPause{"Pause", "Ctrl+P"},
-        actSetStartTime{"Set Start", "Ctrl+S"}, actJump{"Jump", "Ctrl+J"},
-        actRestart{"", "Space"}, actSetTime{"Set Time"},
-        actUpdateDisplayText{"Update Display Text"}, actCalcStartTime{""},
+        actSetStartTime{"Set Start", "Ctrl+S"}, actJump{"Jump", "Ctrl+J"}, actRestart{"", "Space"},
+        actSetTime{"Set Time"}, actUpdateDisplayText{"Update Display Text"}, actCalcStartTime{""},
         actCalcWarningTime{""}, actCalcAutoPauseTime{""}, actTimingSoundPlay{"Play"},
         actTimingSoundStop{"Stop", {}, false}, actEndSoundPlay{"Play"},
         actEndSoundStop{"Stop", {}, false}, actMessageSend{"Send", {}, false},

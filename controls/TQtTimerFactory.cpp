@@ -19,6 +19,5 @@ private:
 } // namespace
 
 std::unique_ptr<quorvane::ITimer> TQtTimerFactory::CreateTimer() {
-    (void)m_parent; // the timers are owned by the engine, not by a Qt parent
     return std::make_unique<TQtTimer>();
 }

@@ -1,0 +1,106 @@
+#pragma once
+
+// Audio fixtures written by the tests themselves, into a folder that lives as long as the test.
+
+#include <sndfile.h>
+
+#include <cmath>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <numbers>
+#include <stdexcept>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+namespace fixtures {
+
+class TTempDir {
+public:
+    TTempDir() {
+        static int serial = 0;
+        m_path = std::filesystem::temp_directory_path() /
+                 ("quorvane-sound-" + std::to_string(::getpid()) + "-" + std::to_string(serial++));
+        std::filesystem::create_directories(m_path);
+    }
+    ~TTempDir() {
+        std::error_code ignored;
+        std::filesystem::remove_all(m_path, ignored);
+    }
+    TTempDir(const TTempDir&) = delete;
+    TTempDir& operator=(const TTempDir&) = delete;
+
+    std::string File(const std::string& name) const { return (m_path / name).string(); }
+
+private:
+    std::filesystem::path m_path;
+};
+
+// Writes frames × channels samples, each given by sample(frame, channel) in -1..1, as doubles;
+// libsndfile converts to the file's encoding.
+inline void WriteSound(const std::string& path, int format, int channels, int rate,
+                       std::int64_t frames,
+                       const std::function<double(std::int64_t, int)>& sample) {
+    SF_INFO info{};
+    info.channels = channels;
+    info.samplerate = rate;
+    info.format = format;
+    SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
+    if (file == nullptr) {
+        throw std::runtime_error("cannot write fixture " + path + ": " + sf_strerror(nullptr));
+    }
+    std::vector<double> block(4096 * static_cast<std::size_t>(channels));
+    for (std::int64_t done = 0; done < frames;) {
+        const std::int64_t n = std::min<std::int64_t>(4096, frames - done);
+        for (std::int64_t f = 0; f < n; ++f) {
+            for (int c = 0; c < channels; ++c) {
+                block[static_cast<std::size_t>(f * channels + c)] = sample(done + f, c);
+            }
+        }
+        sf_writef_double(file, block.data(), n);
+        done += n;
+    }
+    sf_close(file);
+}
+
+// Integer samples top-aligned in 32 bits, so that each encoding keeps their upper bits exactly.
+inline void WriteInts(const std::string& path, int format, int channels, int rate,
+                      const std::vector<std::int32_t>& samples) {
+    SF_INFO info{};
+    info.channels = channels;
+    info.samplerate = rate;
+    info.format = format;
+    SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
+    if (file == nullptr) {
+        throw std::runtime_error("cannot write fixture " + path + ": " + sf_strerror(nullptr));
+    }
+    sf_write_int(file, samples.data(), static_cast<sf_count_t>(samples.size()));
+    sf_close(file);
+}
+
+inline void WriteTone(const std::string& path, double seconds,
+                      int format = SF_FORMAT_WAV | SF_FORMAT_PCM_16, int channels = 2,
+                      int rate = 44100, double hertz = 440.0, double amplitude = 0.5) {
+    const auto frames = static_cast<std::int64_t>(std::llround(seconds * rate));
+    WriteSound(path, format, channels, rate, frames, [&](std::int64_t f, int) {
+        return amplitude * std::sin(2.0 * std::numbers::pi * hertz * static_cast<double>(f) / rate);
+    });
+}
+
+inline void WriteText(const std::string& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+// Keeps the first `bytes` bytes of a file.
+inline void Truncate(const std::string& path, std::uintmax_t bytes) {
+    std::filesystem::resize_file(path, bytes);
+}
+
+inline std::vector<std::uint8_t> ReadBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+} // namespace fixtures

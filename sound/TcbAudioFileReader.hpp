@@ -1,5 +1,7 @@
 #pragma once
 
+#include "TWaveFormat.hpp"
+
 #include <array>
 #include <cstdint>
 #include <stdexcept>
@@ -12,20 +14,6 @@ namespace quorvane {
 // Media times are counts of 100-nanosecond units.
 constexpr std::int64_t kUnitsPerMs = 10000;
 constexpr std::int64_t kUnitsPerSecond = 10000000;
-
-constexpr std::uint16_t kWaveFormatPcm = 1;
-constexpr std::uint16_t kWaveFormatIeeeFloat = 3;
-
-// The decoded stream's format, field for field the wave format record a sound device is given.
-struct TWaveFormat {
-    std::uint16_t wFormatTag = 0;
-    std::uint16_t nChannels = 0;
-    std::uint32_t nSamplesPerSec = 0;
-    std::uint32_t nAvgBytesPerSec = 0; // nSamplesPerSec × nBlockAlign
-    std::uint16_t nBlockAlign = 0;     // bytes per frame, all channels
-    std::uint16_t wBitsPerSample = 0;
-    std::uint16_t cbSize = 0;
-};
 
 // Result codes the reader raises. The codes of libsndfile's own errors are kSndfileErrorBase
 // plus libsndfile's error number; their text is libsndfile's.

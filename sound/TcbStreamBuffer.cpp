@@ -1,0 +1,212 @@
+#include "TcbStreamBuffer.hpp"
+
+#include "EDirectXError.hpp"
+#include "TcbSoundDevice.hpp"
+
+#include <cmath>
+#include <cstring>
+
+namespace quorvane {
+
+namespace {
+
+class TRendererGuard {
+public:
+    explicit TRendererGuard(IAudioOutput& output)
+        : m_output(output) {
+        m_output.LockRenderer();
+    }
+    ~TRendererGuard() { m_output.UnlockRenderer(); }
+    TRendererGuard(const TRendererGuard&) = delete;
+    TRendererGuard& operator=(const TRendererGuard&) = delete;
+
+private:
+    IAudioOutput& m_output;
+};
+
+constexpr std::uint64_t kOne = std::uint64_t{1} << 32;
+
+float Attenuation(std::int32_t hundredthsOfDb) {
+    if (hundredthsOfDb <= TcbStreamBuffer::kVolumeMin) {
+        return 0.0f;
+    }
+    return static_cast<float>(std::pow(10.0, hundredthsOfDb / 2000.0));
+}
+
+} // namespace
+
+TcbStreamBuffer::TcbStreamBuffer(TcbSoundDevice& device, const TWaveFormat& format,
+                                 std::uint32_t bytes, std::unique_ptr<std::uint8_t[]> data)
+    : m_device(&device)
+    , m_format(format)
+    , m_bytes(bytes)
+    , m_frames(bytes / format.nBlockAlign)
+    , m_data(std::move(data)) {
+    const bool eight = format.wBitsPerSample == 8;
+    if (format.nChannels == 1) {
+        m_mix =
+            eight ? &TcbStreamBuffer::MixFrames<true, 1> : &TcbStreamBuffer::MixFrames<false, 1>;
+    } else {
+        m_mix =
+            eight ? &TcbStreamBuffer::MixFrames<true, 2> : &TcbStreamBuffer::MixFrames<false, 2>;
+    }
+}
+
+TcbStreamBuffer::~TcbStreamBuffer() {
+    if (m_device != nullptr) {
+        m_device->Detach(this);
+    }
+}
+
+bool TcbStreamBuffer::CheckLost() {
+    if (!m_lost.load() && (m_device == nullptr || m_device->Output().Removed())) {
+        m_lost.store(true);
+    }
+    return m_lost.load();
+}
+
+std::int32_t TcbStreamBuffer::Play(bool looping) {
+    if (CheckLost()) {
+        return kDSErrBufferLost;
+    }
+    TRendererGuard guard(m_device->Output());
+    m_playing = true;
+    m_looping = looping;
+    return kDSOk;
+}
+
+std::int32_t TcbStreamBuffer::Stop() {
+    if (m_device == nullptr) {
+        return kDSOk;
+    }
+    TRendererGuard guard(m_device->Output());
+    m_playing = false;
+    return kDSOk;
+}
+
+std::int32_t TcbStreamBuffer::SetCurrentPosition(std::uint32_t offset) {
+    if (offset >= m_bytes) {
+        return kDSErrInvalidParam;
+    }
+    if (m_device == nullptr) {
+        return kDSErrBufferLost;
+    }
+    TRendererGuard guard(m_device->Output());
+    m_position.store(std::uint64_t{offset / m_format.nBlockAlign} << 32, std::memory_order_release);
+    return kDSOk;
+}
+
+std::int32_t TcbStreamBuffer::GetCurrentPosition(std::uint32_t& play) const {
+    const std::uint64_t position = m_position.load(std::memory_order_acquire);
+    play = static_cast<std::uint32_t>(position >> 32) * m_format.nBlockAlign;
+    return kDSOk;
+}
+
+std::int32_t TcbStreamBuffer::Lock(std::uint32_t offset, std::uint32_t size, void*& part,
+                                   std::uint32_t& partBytes) {
+    part = nullptr;
+    partBytes = 0;
+    if (CheckLost()) {
+        return kDSErrBufferLost;
+    }
+    if (size == 0 || offset >= m_bytes) {
+        return kDSErrInvalidParam;
+    }
+    part = m_data.get() + offset;
+    partBytes = std::min(size, m_bytes - offset);
+    return kDSOk;
+}
+
+std::int32_t TcbStreamBuffer::Unlock(void* part, std::uint32_t partBytes) {
+    const auto* p = static_cast<std::uint8_t*>(part);
+    if (p < m_data.get() || p + partBytes > m_data.get() + m_bytes) {
+        return kDSErrInvalidParam;
+    }
+    // Pairs with the acquire in MixInto: what was written is visible to the next mixing pass.
+    m_published.fetch_add(1, std::memory_order_release);
+    return kDSOk;
+}
+
+std::int32_t TcbStreamBuffer::SetVolume(std::int32_t volume) {
+    if (volume < kVolumeMin || volume > kVolumeMax) {
+        return kDSErrInvalidParam;
+    }
+    m_volume.store(volume, std::memory_order_relaxed);
+    return kDSOk;
+}
+
+std::int32_t TcbStreamBuffer::SetPan(std::int32_t pan) {
+    if (pan < kPanLeft || pan > kPanRight) {
+        return kDSErrInvalidParam;
+    }
+    m_pan.store(pan, std::memory_order_relaxed);
+    return kDSOk;
+}
+
+void TcbStreamBuffer::UpdateGains() {
+    const std::int32_t volume = m_volume.load(std::memory_order_relaxed);
+    const std::int32_t pan = m_pan.load(std::memory_order_relaxed);
+    if (volume == m_gainVolume && pan == m_gainPan) {
+        return;
+    }
+    m_gainVolume = volume;
+    m_gainPan = pan;
+    const float gain = Attenuation(volume);
+    m_gainLeft = gain * (pan > 0 ? Attenuation(-pan) : 1.0f);
+    m_gainRight = gain * (pan < 0 ? Attenuation(pan) : 1.0f);
+}
+
+void TcbStreamBuffer::MixInto(float* mix, std::uint32_t frames, std::uint32_t deviceRate) noexcept {
+    (void)m_published.load(std::memory_order_acquire);
+    UpdateGains();
+    const std::uint64_t step = (std::uint64_t{m_format.nSamplesPerSec} << 32) / deviceRate;
+    (this->*m_mix)(mix, frames, step);
+}
+
+template <bool Eight, int Channels>
+void TcbStreamBuffer::MixFrames(float* mix, std::uint32_t frames, std::uint64_t step) {
+    const std::uint8_t* data = m_data.get();
+    const std::uint64_t end = std::uint64_t{m_frames} << 32;
+    std::uint64_t position = m_position.load(std::memory_order_relaxed);
+    const float left = m_gainLeft;
+    const float right = m_gainRight;
+
+    auto sample = [data](std::uint32_t frame, int channel) {
+        if constexpr (Eight) {
+            return (static_cast<float>(data[frame * Channels + channel]) - 128.0f) *
+                   (1.0f / 128.0f);
+        } else {
+            std::int16_t v;
+            std::memcpy(&v, data + (frame * Channels + channel) * 2, sizeof v);
+            return static_cast<float>(v) * (1.0f / 32768.0f);
+        }
+    };
+
+    for (std::uint32_t f = 0; f < frames; ++f) {
+        const auto i = static_cast<std::uint32_t>(position >> 32);
+        // The ring plays on from its end into its start, so the neighbour of the last frame is
+        // the first one.
+        const std::uint32_t j = i + 1 < m_frames ? i + 1 : (m_looping ? 0 : i);
+        const float t = static_cast<float>(position & 0xFFFFFFFFu) * (1.0f / 4294967296.0f);
+        const float l = sample(i, 0) + (sample(j, 0) - sample(i, 0)) * t;
+        float r = l;
+        if constexpr (Channels == 2) {
+            r = sample(i, 1) + (sample(j, 1) - sample(i, 1)) * t;
+        }
+        mix[2 * f] += l * left;
+        mix[2 * f + 1] += r * right;
+        position += step;
+        if (position >= end) {
+            if (!m_looping) {
+                m_playing = false;
+                position = 0;
+                break;
+            }
+            position -= end;
+        }
+    }
+    // Release: the owner writes where the cursor has been only after seeing it move on.
+    m_position.store(position, std::memory_order_release);
+}
+
+} // namespace quorvane

@@ -1,0 +1,92 @@
+#pragma once
+
+#include "TWaveFormat.hpp"
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+
+namespace quorvane {
+
+class TcbSoundDevice;
+
+// One streaming buffer of the sound device: a ring of PCM in its own format (1 or 2 channels,
+// 8-bit unsigned or 16-bit signed, 100..200000 Hz) that the device mixer plays over and over,
+// converted to the device format, with volume and pan. Created by TcbSoundDevice.
+//
+// Threads: the owner (a channel, under its own lock) calls every operation; the mixer reads the
+// ring and moves the play cursor on the output's thread. They share no lock: the owner writes
+// only the part of the ring the cursor has left (Lock/Unlock), the cursor and the settings are
+// atomics, and Unlock publishes what was written. Play, Stop and SetCurrentPosition hold the
+// output's renderer lock for a few instructions so that they never interleave with one mixing
+// pass.
+class TcbStreamBuffer {
+public:
+    ~TcbStreamBuffer();
+    TcbStreamBuffer(const TcbStreamBuffer&) = delete;
+    TcbStreamBuffer& operator=(const TcbStreamBuffer&) = delete;
+
+    static constexpr std::int32_t kVolumeMin = -10000; // silent
+    static constexpr std::int32_t kVolumeMax = 0;      // full
+    static constexpr std::int32_t kPanLeft = -10000;
+    static constexpr std::int32_t kPanRight = 10000;
+
+    std::int32_t Play(bool looping);
+    std::int32_t Stop();
+    std::int32_t SetCurrentPosition(std::uint32_t offset);
+    std::int32_t GetCurrentPosition(std::uint32_t& play) const;
+    // Hands out the region [offset, offset + size) of the ring up to its end; one part only.
+    std::int32_t Lock(std::uint32_t offset, std::uint32_t size, void*& part,
+                      std::uint32_t& partBytes);
+    std::int32_t Unlock(void* part, std::uint32_t partBytes);
+    // Attenuation in hundredths of a decibel: 0 full, -10000 silent.
+    std::int32_t SetVolume(std::int32_t volume);
+    // Hundredths of a decibel taken off the other side: -10000 left only, 10000 right only.
+    std::int32_t SetPan(std::int32_t pan);
+
+    std::int32_t Volume() const { return m_volume.load(std::memory_order_relaxed); }
+    std::int32_t Pan() const { return m_pan.load(std::memory_order_relaxed); }
+    std::uint32_t Size() const { return m_bytes; }
+    const TWaveFormat& Format() const { return m_format; }
+    bool Lost() const { return m_lost.load(); }
+
+private:
+    friend class TcbSoundDevice;
+    using TMixFunction = void (TcbStreamBuffer::*)(float*, std::uint32_t, std::uint64_t);
+
+    TcbStreamBuffer(TcbSoundDevice& device, const TWaveFormat& format, std::uint32_t bytes,
+                    std::unique_ptr<std::uint8_t[]> data);
+    bool CheckLost();
+    // Adds the next frames to an interleaved stereo mix at the device rate. Output thread only,
+    // with the renderer lock held.
+    void MixInto(float* mix, std::uint32_t frames, std::uint32_t deviceRate) noexcept;
+    template <bool Eight, int Channels>
+    void MixFrames(float* mix, std::uint32_t frames, std::uint64_t step);
+    void UpdateGains();
+
+    TcbSoundDevice* m_device;
+    TWaveFormat m_format;
+    std::uint32_t m_bytes;
+    std::uint32_t m_frames;
+    std::unique_ptr<std::uint8_t[]> m_data;
+    TMixFunction m_mix;
+
+    // Frames into the ring, 32 fractional bits: the rates of ring and device differ.
+    std::atomic<std::uint64_t> m_position{0};
+    std::atomic<std::uint32_t> m_published{0};
+    std::atomic<std::int32_t> m_volume{0};
+    std::atomic<std::int32_t> m_pan{0};
+    std::atomic<bool> m_lost{false};
+
+    // Under the renderer lock.
+    bool m_playing = false;
+    bool m_looping = false;
+
+    // The output thread's own: gains for the volume and pan they were computed from.
+    std::int32_t m_gainVolume = 1;
+    std::int32_t m_gainPan = 0;
+    float m_gainLeft = 1.0f;
+    float m_gainRight = 1.0f;
+};
+
+} // namespace quorvane

@@ -1,0 +1,80 @@
+// libFuzzer target: arbitrary bytes as a settings file. Loading and saving must not crash or
+// hang, and a rewrite must be stable: saving a loaded document and loading the result reads the
+// same sections, keys and values, also after the program's own keys were written into it.
+
+#include "SettingKeys.hpp"
+#include "TIniDocument.hpp"
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+
+using namespace quorvane;
+
+namespace {
+
+void Require(bool condition, const char* what) {
+    if (!condition) {
+        std::fprintf(stderr, "rewrite not stable: %s\n", what);
+        std::abort();
+    }
+}
+
+void RequireSameValues(const TIniDocument& first, const TIniDocument& second) {
+    const auto sections = first.SectionNames();
+    Require(sections == second.SectionNames(), "section names");
+    for (const std::string& section : sections) {
+        const auto keys = first.KeyNames(section);
+        Require(keys == second.KeyNames(section), "key names");
+        for (const std::string& key : keys) {
+            Require(first.ReadString(section, key, "\n") == second.ReadString(section, key, "\n"),
+                    "string value");
+            Require(first.ReadInteger(section, key, -7) == second.ReadInteger(section, key, -7),
+                    "integer value");
+        }
+    }
+}
+
+// Saves, loads the result and checks both agree; returns the reloaded document.
+TIniDocument RequireStableRewrite(const TIniDocument& document) {
+    const std::string saved = document.SaveToBytes();
+    TIniDocument reloaded = TIniDocument::FromBytes(saved);
+    Require(reloaded.SaveToBytes() == saved, "second save differs from the first");
+    RequireSameValues(document, reloaded);
+    return reloaded;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+    TIniDocument document = TIniDocument::FromBytes(bytes);
+    RequireStableRewrite(document);
+
+    // What a save at close does: every key of the table read with its default and written back.
+    std::string values[kSettingKeyCount];
+    std::size_t index = 0;
+    for (const SettingKey& key : SettingKeys()) {
+        std::string& value = values[index++];
+        if (key.Type == SettingType::String) {
+            value = document.ReadString(key.Section, key.Key, key.DefaultText);
+            document.WriteString(key.Section, key.Key, value);
+        } else {
+            const std::int32_t number =
+                document.ReadInteger(key.Section, key.Key, key.DefaultNumber);
+            value =
+                std::to_string(key.Type == SettingType::Boolean ? (number != 0 ? 1 : 0) : number);
+            document.WriteString(key.Section, key.Key, value);
+        }
+    }
+    const TIniDocument reloaded = RequireStableRewrite(document);
+    index = 0;
+    for (const SettingKey& key : SettingKeys()) {
+        Require(reloaded.ReadString(key.Section, key.Key, "\n") == values[index++],
+                "a written key reads back differently");
+    }
+    return 0;
+}

@@ -1,5 +1,6 @@
 #include "TcbDSMixer.hpp"
 
+#include "TcbDSMixerChannel.hpp"
 #include "TcbSoundDevice.hpp"
 
 #include <algorithm>
@@ -20,6 +21,24 @@ TcbDSMixer::TcbDSMixer(TcbPoster poster, std::unique_ptr<IAudioOutput> output)
 
 TcbDSMixer::~TcbDSMixer() {
     CloseDevice();
+    while (!m_channels.empty()) {
+        m_channels.pop_back();
+    }
+}
+
+TcbDSMixerChannel& TcbDSMixer::CreateChannel() {
+    m_channels.push_back(std::unique_ptr<TcbDSMixerChannel>(new TcbDSMixerChannel(*this)));
+    return *m_channels.back();
+}
+
+void TcbDSMixer::FreeChannel(TcbDSMixerChannel& channel) {
+    const auto found = std::find_if(m_channels.begin(), m_channels.end(),
+                                    [&](const auto& c) { return c.get() == &channel; });
+    if (found != m_channels.end()) {
+        // Out of the list before it goes, as a channel being freed is no longer registered.
+        std::unique_ptr<TcbDSMixerChannel> freed = std::move(*found);
+        m_channels.erase(found);
+    }
 }
 
 void TcbDSMixer::SetFrequency(std::int32_t hertz) {
@@ -62,6 +81,9 @@ void TcbDSMixer::OpenDevice() {
 void TcbDSMixer::CloseDevice() {
     if (!m_device) {
         return;
+    }
+    for (const auto& channel : m_channels) {
+        channel->ReleaseBuffer();
     }
     m_output->Close();
     m_device.reset();

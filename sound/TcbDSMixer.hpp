@@ -11,6 +11,7 @@
 
 namespace quorvane {
 
+class TcbDSMixerChannel;
 class TcbSoundDevice;
 
 enum class TacahBitsPerSample { bs8Bit = 0, bs16Bit = 1 };
@@ -20,8 +21,8 @@ enum class TacahLevel { lNormal = 0, lPriority = 1, lExclusive = 2 };
 // its event loop; the sound layer itself knows no event loop.
 using TcbPoster = std::function<void(std::function<void()>)>;
 
-// Owns the sound output: the device, opened on first need in the format asked for, and the list
-// of devices the output offers.
+// Owns the sound output: the device, opened on first need in the format asked for, the list of
+// devices the output offers, and the channels that play into the device.
 //
 // Threads: UI thread only. A channel's refill thread reaches the mixer only through the channel,
 // for GetDevice and Post.
@@ -55,6 +56,15 @@ public:
     TcbSoundDevice& GetDevice();
     bool DeviceOpen() const { return m_device != nullptr; }
 
+    // Channels belong to the mixer; it frees those still there, last first, when it goes.
+    TcbDSMixerChannel& CreateChannel();
+    void FreeChannel(TcbDSMixerChannel& channel);
+    int ChannelCount() const { return static_cast<int>(m_channels.size()); }
+    TcbDSMixerChannel& Channels(int index) const {
+        return *m_channels.at(static_cast<std::size_t>(index));
+    }
+
+    // Hands a handler to the poster, for the UI thread; callable from any thread.
     void Post(std::function<void()> handler) const;
 
 protected:
@@ -69,6 +79,7 @@ private:
     std::uint32_t m_speakerConfig = 4;
     std::vector<std::string> m_deviceDescriptions;
     std::vector<std::string> m_deviceIds;
+    std::vector<std::unique_ptr<TcbDSMixerChannel>> m_channels;
 };
 
 } // namespace quorvane

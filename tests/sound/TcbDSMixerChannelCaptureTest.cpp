@@ -1,0 +1,196 @@
+// What really comes out of the device: SDL's disk driver writes the mixed output to a file at
+// the pace of a sound card, and these tests read it back. The device is 44100 Hz 16-bit stereo,
+// the files too, so every sample of a file must appear unchanged in the capture.
+
+#include "TcbDSMixer.hpp"
+#include "TcbDSMixerChannel.hpp"
+
+#include "SoundFixtures.hpp"
+#include "TestPoster.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+
+using namespace quorvane;
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+class CaptureTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        setenv("SDL_AUDIODRIVER", "disk", 1);
+        setenv("SDL_DISKAUDIOFILE", capturePath.c_str(), 1);
+        mixer = std::make_unique<TcbDSMixer>(loop.Poster());
+        channel = &mixer->CreateChannel();
+        channel->OnEnd = [this](TcbDSMixerChannel&) {
+            ++ends;
+            endedAt = Clock::now();
+        };
+    }
+
+    // 440 Hz at half level, starting at its peak: a whole number of cycles per second, so a
+    // 1-s file loops without a jump.
+    std::vector<std::int16_t> Tone(const std::string& path, double seconds) {
+        fixtures::WriteSound(path, SF_FORMAT_WAV | SF_FORMAT_PCM_16, 2, 44100,
+                             static_cast<std::int64_t>(seconds * 44100), [](std::int64_t f, int) {
+                                 return 0.5 * std::cos(2 * std::numbers::pi * 440 * f / 44100.0);
+                             });
+        SF_INFO info{};
+        SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);
+        std::vector<std::int16_t> samples(static_cast<std::size_t>(info.frames * 2));
+        sf_readf_short(file, samples.data(), info.frames);
+        sf_close(file);
+        return samples;
+    }
+
+    // Closes the device, so the capture is complete, and returns it as interleaved samples.
+    std::vector<std::int16_t> Capture() {
+        mixer.reset();
+        const auto bytes = fixtures::ReadBytes(capturePath);
+        std::vector<std::int16_t> samples(bytes.size() / 2);
+        std::memcpy(samples.data(), bytes.data(), samples.size() * 2);
+        return samples;
+    }
+
+    // Runs of sound in a capture, in frames: [start, end), split by at least 64 silent frames.
+    static std::vector<std::pair<std::size_t, std::size_t>>
+    Segments(const std::vector<std::int16_t>& capture) {
+        std::vector<std::pair<std::size_t, std::size_t>> segments;
+        const std::size_t frames = capture.size() / 2;
+        std::size_t silent = 64;
+        for (std::size_t f = 0; f < frames; ++f) {
+            if (capture[2 * f] == 0 && capture[2 * f + 1] == 0) {
+                ++silent;
+                continue;
+            }
+            if (silent >= 64) {
+                segments.push_back({f, f + 1});
+            }
+            segments.back().second = f + 1;
+            silent = 0;
+        }
+        return segments;
+    }
+
+    // The frames of a segment against the file from its start, looping over it.
+    static void ExpectFileAt(const std::vector<std::int16_t>& capture, std::size_t start,
+                             std::size_t frames, const std::vector<std::int16_t>& file) {
+        const std::size_t fileFrames = file.size() / 2;
+        for (std::size_t f = 0; f < frames; ++f) {
+            const std::size_t k = f % fileFrames;
+            ASSERT_EQ(capture[2 * (start + f)], file[2 * k]) << "frame " << f << " of the segment";
+            ASSERT_EQ(capture[2 * (start + f) + 1], file[2 * k + 1])
+                << "frame " << f << " of the segment";
+        }
+    }
+
+    double Seconds(Clock::time_point from, Clock::time_point to) {
+        return std::chrono::duration<double>(to - from).count();
+    }
+
+    fixtures::TTempDir dir;
+    std::string capturePath = dir.File("capture.raw");
+    TTestEventLoop loop;
+    std::unique_ptr<TcbDSMixer> mixer;
+    TcbDSMixerChannel* channel = nullptr;
+    int ends = 0;
+    Clock::time_point endedAt;
+};
+
+TEST_F(CaptureTest, OneSecondFilePlaysOnceThenSilenceAndEndsOnce) {
+    const std::string path = dir.File("tone.wav");
+    const auto file = Tone(path, 1.0);
+    channel->OpenFile(path);
+    const auto started = Clock::now();
+    channel->Play();
+
+    loop.RunFor(600ms);
+    const std::int64_t midway = channel->PositionMs();
+    loop.RunFor(2000ms, [&] { return ends > 0; });
+    ASSERT_EQ(ends, 1);
+    EXPECT_FALSE(channel->Playing());
+    EXPECT_EQ(channel->PositionMs(), 0) << "stopped and rewound";
+    const double endAfter = Seconds(started, endedAt);
+    EXPECT_GT(endAfter, 1.1);
+    EXPECT_LT(endAfter, 1.6);
+    EXPECT_GT(midway, 400);
+    EXPECT_LT(midway, 800);
+    loop.RunFor(400ms);
+    EXPECT_EQ(ends, 1);
+
+    const auto capture = Capture();
+    const auto segments = Segments(capture);
+    ASSERT_EQ(segments.size(), 1u);
+    EXPECT_LT(segments[0].first, 4410u) << "starts within 100 ms of the device opening";
+    EXPECT_EQ(segments[0].second - segments[0].first, 44100u) << "plays for exactly 1 s";
+    ExpectFileAt(capture, segments[0].first, 44100, file);
+    EXPECT_GT(capture.size() / 2 - segments[0].second, 8820u) << "silence follows";
+}
+
+TEST_F(CaptureTest, ShortFileEndsOnlyAfterTheRingHasGoneRound) {
+    const std::string path = dir.File("short.wav");
+    const auto file = Tone(path, 0.3);
+    channel->OpenFile(path);
+    const auto started = Clock::now();
+    channel->Play();
+    loop.RunFor(6000ms, [&] { return ends > 0; });
+    ASSERT_EQ(ends, 1);
+    const double endAfter = Seconds(started, endedAt);
+    EXPECT_GT(endAfter, 4.3);
+    EXPECT_LT(endAfter, 4.9);
+
+    const auto capture = Capture();
+    const auto segments = Segments(capture);
+    ASSERT_EQ(segments.size(), 1u) << "heard once";
+    EXPECT_EQ(segments[0].second - segments[0].first, 13230u);
+    ExpectFileAt(capture, segments[0].first, 13230, file);
+}
+
+TEST_F(CaptureTest, LoopHasNoGapAtTheSeam) {
+    const std::string path = dir.File("loop.wav");
+    const auto file = Tone(path, 1.0);
+    channel->OpenFile(path);
+    channel->SetLoop(true);
+    channel->Play();
+    loop.RunFor(2600ms);
+    EXPECT_TRUE(channel->Playing());
+    channel->Stop();
+    EXPECT_EQ(ends, 0);
+
+    const auto capture = Capture();
+    const auto segments = Segments(capture);
+    ASSERT_EQ(segments.size(), 1u);
+    const std::size_t length = segments[0].second - segments[0].first;
+    EXPECT_GT(length, 44100u * 2) << "over two seams";
+    ExpectFileAt(capture, segments[0].first, length, file);
+}
+
+TEST_F(CaptureTest, StopRaisesNoEndAndPlayStartsOver) {
+    const std::string path = dir.File("stop.wav");
+    const auto file = Tone(path, 1.0);
+    channel->OpenFile(path);
+    channel->Play();
+    loop.RunFor(500ms);
+    channel->Stop();
+    loop.RunFor(1500ms);
+    EXPECT_EQ(ends, 0);
+    channel->Play();
+    loop.RunFor(300ms);
+    channel->Stop();
+    EXPECT_EQ(ends, 0);
+
+    const auto capture = Capture();
+    const auto segments = Segments(capture);
+    ASSERT_EQ(segments.size(), 2u);
+    for (const auto& [start, end] : segments) {
+        EXPECT_GT(end - start, 4410u);
+        ExpectFileAt(capture, start, end - start, file);
+    }
+    EXPECT_GT(segments[1].first - segments[0].second, 44100u) << "silent while stopped";
+}
+
+} // namespace

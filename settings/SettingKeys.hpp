@@ -58,7 +58,7 @@ enum class SettingId {
     MessageFontSize,
 };
 
-enum class SettingType { Integer, Boolean, Colour, String };
+enum class SettingType { Integer, Boolean, ColourValue, String };
 
 // What loading does with a value read from the file.
 enum class LoadRule {

@@ -16,7 +16,7 @@ void WriteDefault(TIniDocument& document, const SettingKey& key) {
         document.WriteBool(key.Section, key.Key, key.DefaultNumber != 0);
         break;
     case SettingType::Integer:
-    case SettingType::Colour:
+    case SettingType::ColourValue:
         document.WriteInteger(key.Section, key.Key, key.DefaultNumber);
         break;
     }

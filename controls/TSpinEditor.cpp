@@ -1,0 +1,84 @@
+#include "TSpinEditor.hpp"
+
+#include <QLineEdit>
+#include <QStyle>
+#include <QStyleOptionSpinBox>
+#include <algorithm>
+#include <charconv>
+#include <string>
+
+TSpinEditor::TSpinEditor(int minimum, int maximum, int step, int digits, QWidget* parent)
+    : QAbstractSpinBox(parent)
+    , m_minimum(minimum)
+    , m_maximum(maximum)
+    , m_step(step)
+    , m_digits(digits) {
+    lineEdit()->setMaxLength(digits);
+    // The base class keeps no value of its own, so nothing rewrites the text on focus loss.
+    connect(lineEdit(), &QLineEdit::textChanged, this, &TSpinEditor::TextChanged);
+}
+
+QString TSpinEditor::Text() const {
+    return lineEdit()->text();
+}
+
+void TSpinEditor::SetText(const QString& text) {
+    if (text != lineEdit()->text())
+        lineEdit()->setText(text);
+}
+
+int TSpinEditor::Value() const {
+    const std::string text = Text().toStdString();
+    if (text.empty())
+        return 0;
+    const char* begin = text.data();
+    const char* end = begin + text.size();
+    if (*begin == '+')
+        ++begin;
+    int value = 0;
+    const auto [ptr, ec] = std::from_chars(begin, end, value);
+    if (ec != std::errc() || ptr != end)
+        return m_minimum;
+    return value;
+}
+
+void TSpinEditor::SetValue(int value) {
+    SetText(QString::number(std::clamp(value, m_minimum, m_maximum)));
+}
+
+void TSpinEditor::stepBy(int steps) {
+    const long long next = static_cast<long long>(Value()) + static_cast<long long>(steps) * m_step;
+    SetValue(static_cast<int>(std::clamp<long long>(next, m_minimum, m_maximum)));
+    selectAll();
+}
+
+QValidator::State TSpinEditor::validate(QString& /*input*/, int& /*pos*/) const {
+    // Any text is taken; the reading rules give every text a value.
+    return QValidator::Acceptable;
+}
+
+QAbstractSpinBox::StepEnabled TSpinEditor::stepEnabled() const {
+    if (isReadOnly())
+        return StepNone;
+    const int value = Value();
+    StepEnabled enabled = StepNone;
+    if (value < m_maximum)
+        enabled |= StepUpEnabled;
+    if (value > m_minimum)
+        enabled |= StepDownEnabled;
+    return enabled;
+}
+
+QSize TSpinEditor::sizeHint() const {
+    ensurePolished();
+    const QFontMetrics metrics(font());
+    const int textWidth = metrics.horizontalAdvance(QString(m_digits, QLatin1Char('0'))) + 6;
+    const QSize content(textWidth, lineEdit()->sizeHint().height());
+    QStyleOptionSpinBox option;
+    initStyleOption(&option);
+    return style()->sizeFromContents(QStyle::CT_SpinBox, &option, content, this);
+}
+
+QSize TSpinEditor::minimumSizeHint() const {
+    return sizeHint();
+}

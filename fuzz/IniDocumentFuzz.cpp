@@ -1,8 +1,11 @@
 // libFuzzer target: arbitrary bytes as a settings file. Loading and saving must not crash or
 // hang, and a rewrite must be stable: saving a loaded document and loading the result reads the
-// same sections, keys and values, also after the program's own keys were written into it.
+// same sections, keys and values, also after the program's own keys were written into it; and
+// loading the file into the controls, saving them and loading the result gives the same controls.
 
+#include "EngineHarness.hpp"
 #include "SettingKeys.hpp"
+#include "SettingsBinding.hpp"
 #include "TIniDocument.hpp"
 
 #include <cstddef>
@@ -47,6 +50,27 @@ TIniDocument RequireStableRewrite(const TIniDocument& document) {
     return reloaded;
 }
 
+// The settings as the controls and variables hold them after a load, as the file would say.
+std::string SavedValues(TTimerEngine& engine, const TWindowPlace& place) {
+    TIniDocument document;
+    SaveSettings(document, engine, place, engine.DisplayGeometry.Maximised);
+    return document.SaveToBytes();
+}
+
+void RequireStableBinding(std::string_view bytes) {
+    testing::EngineWorld first;
+    TWindowPlace firstPlace;
+    LoadSettings(TIniDocument::FromBytes(bytes), first.engine, firstPlace);
+    TIniDocument saved = TIniDocument::FromBytes(bytes);
+    SaveSettings(saved, first.engine, firstPlace, first.engine.DisplayGeometry.Maximised);
+
+    testing::EngineWorld second;
+    TWindowPlace secondPlace;
+    LoadSettings(TIniDocument::FromBytes(saved.SaveToBytes()), second.engine, secondPlace);
+    Require(SavedValues(first.engine, firstPlace) == SavedValues(second.engine, secondPlace),
+            "controls differ after a save and a load");
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -76,5 +100,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         Require(reloaded.ReadString(key.Section, key.Key, "\n") == values[index++],
                 "a written key reads back differently");
     }
+    RequireStableBinding(bytes);
     return 0;
 }

@@ -8,8 +8,9 @@ shift || true
 out=build-fuzz
 mkdir -p "$out/corpus"
 clang++ -std=c++20 -O1 -g -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all \
-    -Isettings fuzz/IniDocumentFuzz.cpp settings/TIniDocument.cpp settings/FileContent.cpp \
-    settings/EIniFileError.cpp settings/SettingKeys.cpp -o "$out/IniDocumentFuzz"
+    -Isettings -Iengine -Itests/engine fuzz/IniDocumentFuzz.cpp settings/TIniDocument.cpp \
+    settings/FileContent.cpp settings/EIniFileError.cpp settings/SettingKeys.cpp \
+    settings/SettingsBinding.cpp engine/*.cpp -o "$out/IniDocumentFuzz"
 # A few seeds so the fuzzer starts from the shapes a settings file really has.
 if [ -z "$(ls -A "$out/corpus")" ]; then
     printf '[Times]\r\nCounter Interval=1000\r\nStart Time=10\r\n\r\n[Options]\r\nFont Name=Arial\r\n' \

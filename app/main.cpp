@@ -1,4 +1,10 @@
-#include <QGuiApplication>
+#include "TFmMain.hpp"
+#include "TNullSoundCues.hpp"
+#include "TQtDialogs.hpp"
+#include "TQtTimerFactory.hpp"
+#include "TSystemClock.hpp"
+
+#include <QApplication>
 #include <cstdio>
 #include <cstdlib>
 
@@ -10,7 +16,21 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "quorvane: no display is available (DISPLAY is not set)\n");
         return 1;
     }
-    QGuiApplication app(argc, argv);
-    std::printf("quorvane: the timer engine is built; there is no window yet\n");
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Quorvane"));
+    // The display window may still show when the control window closes; the program ends anyway.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    // Declared before the window, so that they outlive it.
+    TSystemClock clock;
+    TQtTimerFactory timers;
+    TNullSoundCues sound;
+    TQtDialogs dialogs;
+
+    TFmMain window(clock, timers, sound, dialogs);
+    QObject::connect(&window, &TFmMain::Closed, &app, &QCoreApplication::quit,
+                     Qt::QueuedConnection);
+    window.show();
+    app.exec();
     return 0;
 }

@@ -1,0 +1,183 @@
+#include "TBinder.hpp"
+
+#include "TColourButton.hpp"
+#include "TFileNameEdit.hpp"
+#include "TFontSelector.hpp"
+#include "TSpinEditor.hpp"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLineEdit>
+
+using namespace quorvane;
+
+namespace {
+
+QString ToQt(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+} // namespace
+
+void TBinder::Mirror(QWidget* widget, TControl& model) {
+    const auto update = [widget, &model] {
+        widget->setEnabled(model.Enabled());
+        widget->setToolTip(ToQt(model.Hint()));
+    };
+    update();
+    model.Changed.Watch(update);
+}
+
+void TBinder::Command(QAction* action, TCommand& command) const {
+    action->setText(ToQt(command.Caption));
+    if (!command.Shortcut.empty()) {
+        action->setShortcut(QKeySequence(ToQt(command.Shortcut), QKeySequence::PortableText));
+        // Program-wide: the key works in every window that carries the action.
+        action->setShortcutContext(Qt::ApplicationShortcut);
+    }
+    const auto update = [action, &command] {
+        action->setEnabled(command.Enabled());
+        action->setToolTip(ToQt(command.Hint()));
+    };
+    update();
+    command.Changed.Watch(update);
+    QObject::connect(action, &QAction::triggered, action,
+                     [run = m_run, &command] { run([&command] { command.Execute(); }); });
+}
+
+void TBinder::Button(QAbstractButton* button, TCommand& command) const {
+    button->setText(ToQt(command.Caption));
+    const auto update = [button, &command] {
+        button->setEnabled(command.Enabled());
+        button->setToolTip(ToQt(command.Hint()));
+    };
+    update();
+    command.Changed.Watch(update);
+    QObject::connect(button, &QAbstractButton::clicked, button,
+                     [run = m_run, &command] { run([&command] { command.Execute(); }); });
+}
+
+void TBinder::Spin(TSpinEditor* editor, TSpinEdit& model) const {
+    Mirror(editor, model);
+    const auto update = [editor, &model] { editor->SetText(ToQt(model.Text())); };
+    update();
+    model.Changed.Watch(update);
+    // Text the model already holds is ignored by it, so the echo of an update stops here.
+    QObject::connect(editor, &TSpinEditor::TextChanged, editor,
+                     [run = m_run, &model](const QString& text) {
+                         run([&model, &text] { model.SetText(text.toStdString()); });
+                     });
+}
+
+void TBinder::Selector(QComboBox* box, TSelector& model) const {
+    Mirror(box, model);
+    for (const std::string& item : model.Items)
+        box->addItem(ToQt(item));
+    const auto update = [box, &model] { box->setCurrentIndex(model.ItemIndex()); };
+    update();
+    model.Changed.Watch(update);
+    // Only the operator's choice counts; the program's selection is mirrored, not reported.
+    QObject::connect(box, &QComboBox::activated, box, [run = m_run, box, &model](int index) {
+        run([box, &model, index] {
+            const int byCaption = box->findText(box->currentText(), Qt::MatchExactly);
+            model.Choose(byCaption >= 0 ? byCaption : index);
+        });
+    });
+}
+
+void TBinder::Check(QAbstractButton* box, TCheck& model) const {
+    Mirror(box, model);
+    const auto update = [box, &model] { box->setChecked(model.Checked()); };
+    update();
+    model.Changed.Watch(update);
+    QObject::connect(box, &QAbstractButton::clicked, box, [run = m_run, box, &model] {
+        run([&model] { model.Click(); });
+        box->setChecked(model.Checked());
+    });
+}
+
+void TBinder::CheckItem(QAction* item, TCheck& model) const {
+    item->setCheckable(true);
+    const auto update = [item, &model] {
+        item->setChecked(model.Checked());
+        item->setEnabled(model.Enabled());
+    };
+    update();
+    model.Changed.Watch(update);
+    QObject::connect(item, &QAction::triggered, item, [run = m_run, item, &model] {
+        run([&model] { model.Click(); });
+        item->setChecked(model.Checked());
+    });
+}
+
+void TBinder::Colour(TColourButton* button, TColourSelector& model) const {
+    Mirror(button, model);
+    const auto update = [button, &model] { button->SetColour(model.Selected()); };
+    update();
+    model.Changed.Watch(update);
+    QObject::connect(button, &TColourButton::DroppedDown, button, [run = m_run, &model] {
+        run([&model] {
+            if (model.OnDropDown)
+                model.OnDropDown();
+        });
+    });
+    QObject::connect(button, &TColourButton::ClosedUp, button, [run = m_run, &model] {
+        run([&model] {
+            if (model.OnDropDownClose)
+                model.OnDropDownClose();
+        });
+    });
+    QObject::connect(button, &TColourButton::Chosen, button,
+                     [run = m_run, &model](quorvane::Colour colour) {
+                         run([&model, colour] { model.Choose(colour); });
+                     });
+}
+
+void TBinder::Text(QLineEdit* editor, TTextEdit& model) const {
+    Mirror(editor, model);
+    const auto update = [editor, &model] {
+        const QString text = ToQt(model.Text());
+        if (editor->text() != text)
+            editor->setText(text);
+    };
+    update();
+    model.Changed.Watch(update);
+    QObject::connect(editor, &QLineEdit::textChanged, editor,
+                     [run = m_run, &model](const QString& text) {
+                         run([&model, &text] { model.SetText(text.toStdString()); });
+                     });
+}
+
+void TBinder::FileName(TFileNameEdit* editor, TTextEdit& model) const {
+    Mirror(editor, model);
+    const auto update = [editor, &model] { editor->SetText(ToQt(model.Text())); };
+    update();
+    model.Changed.Watch(update);
+    QObject::connect(editor, &TFileNameEdit::TextChanged, editor,
+                     [run = m_run, &model](const QString& text) {
+                         run([&model, &text] { model.SetText(text.toStdString()); });
+                     });
+}
+
+void TBinder::Font(TFontSelector* selector, TTextEdit& model) const {
+    Mirror(selector, model);
+    const auto update = [selector, &model] {
+        const QString name = ToQt(model.Text());
+        if (selector->FontName() != name)
+            selector->SetFontName(name);
+    };
+    update();
+    model.Changed.Watch(update);
+    QObject::connect(selector, &TFontSelector::FontNameChanged, selector,
+                     [run = m_run, &model](const QString& name) {
+                         run([&model, &name] { model.SetText(name.toStdString()); });
+                     });
+}
+
+void TBinder::Caption(QGroupBox* group, TCaption& model) const {
+    const auto update = [group, &model] { group->setTitle(ToQt(model.Text())); };
+    update();
+    model.Changed.Watch(update);
+}

@@ -1,0 +1,113 @@
+#pragma once
+
+#include "TBinder.hpp"
+#include "TimerEngine.hpp"
+
+#include <QMainWindow>
+#include <QPoint>
+#include <functional>
+#include <memory>
+#include <vector>
+
+class IDialogs;
+class QAction;
+class QLabel;
+class QMenu;
+class QSystemTrayIcon;
+class QTabWidget;
+class QToolButton;
+class QPushButton;
+class QLineEdit;
+class TShortcutPriority;
+
+// The operator's window and the program's main window: the time mirror, the four command
+// buttons, five tabs of settings, the menus, the tray icon and the program-wide shortcuts. It owns
+// the timing engine, which decides everything, and carries out what the engine asks of it.
+// Closing it ends the program. UI thread only.
+class TFmMain : public QMainWindow, public quorvane::IControlView {
+    Q_OBJECT
+public:
+    TFmMain(quorvane::IClock& clock, quorvane::ITimerFactory& timers, quorvane::ISoundCues& sound,
+            IDialogs& dialogs, QWidget* parent = nullptr);
+    ~TFmMain() override;
+
+    quorvane::TTimerEngine& Engine() { return *m_engine; }
+    QSystemTrayIcon* TrayIcon() const { return m_trayIcon; }
+    QMenu* TrayPopupMenu() const { return m_trayPopupMenu; }
+    bool InTray() const { return m_inTray; }
+
+    // Gives another window of the program the commands' and the main menu's shortcuts: Qt fires
+    // an action only through a visible window that carries it, and the keys must work there too,
+    // also while this window is hidden in the tray.
+    void ShareShortcuts(QWidget* window) const;
+
+    void MnExitClick();
+    // Hides the window and its taskbar entry behind the tray icon.
+    void MinimiseToTray();
+    void MnShowControlsClick();
+    void TrayIconClick();
+
+    // IControlView
+    void SetControlTimeText(const std::string& text) override;
+    void SetControlTimeColour(quorvane::Colour colour) override;
+    void SetControlTimeBackColour(quorvane::Colour colour) override;
+    void SetTitleText(const std::string& text) override;
+    void ProcessPendingEvents() override;
+    void ShowWarning(const std::string& text) override;
+    void SetStayOnTop(bool onTop) override;
+    void ShowDisplayWindow(bool show) override;
+    void FocusMessageClear() override;
+    void FocusMessageEditor() override;
+
+signals:
+    // The close request was accepted: the program ends.
+    void Closed();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+
+private:
+    void BuildWindow();
+    void BuildTimesTab(QWidget* page);
+    void BuildColoursTab(QWidget* page);
+    void BuildOptionsTab(QWidget* page);
+    void BuildSoundTab(QWidget* page);
+    void BuildMessageTab(QWidget* page);
+    void BuildMenus();
+    void BuildTray();
+    QAction* CommandAction(const char* name, quorvane::TCommand& command);
+    void AddProgramAction(QAction* action);
+    void CreateDisplayWindow();
+
+    void FormCreate();
+    void FormShow();
+    void FormClose();
+    void LoadSettings();
+
+    // Runs what the operator started; an exception escaping it is shown in the error box.
+    void RunOperator(const std::function<void()>& handler);
+    void UpdateEscapeClear();
+
+    IDialogs& m_dialogs;
+    std::unique_ptr<quorvane::TTimerEngine> m_engine;
+    TBinder m_binder;
+    bool FirstShowDone = false;
+    bool m_inTray = false;
+    bool m_snapping = false;
+    QPoint m_restorePosition;
+
+    QLabel* LaTime = nullptr;
+    QTabWidget* PageControl1 = nullptr;
+    QWidget* tsMessage = nullptr;
+    QLineEdit* edtMessageText = nullptr;
+    QPushButton* btnMessageClear = nullptr;
+    QAction* m_escapeClear = nullptr;
+    QMenu* m_trayPopupMenu = nullptr;
+    QSystemTrayIcon* m_trayIcon = nullptr;
+    TShortcutPriority* m_shortcutPriority = nullptr;
+    // The commands and main-menu items whose keys belong to the whole program.
+    std::vector<QAction*> m_programActions;
+};

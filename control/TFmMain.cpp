@@ -1,10 +1,10 @@
 #include "TFmMain.hpp"
 
-#include "BuiltInDefaults.hpp"
 #include "ColourConversion.hpp"
 #include "ErrorText.hpp"
 #include "IDialogs.hpp"
 #include "ScreenSnap.hpp"
+#include "SettingsBinding.hpp"
 #include "TColourButton.hpp"
 #include "TFileNameEdit.hpp"
 #include "TFontSelector.hpp"
@@ -573,9 +573,11 @@ void TFmMain::FormCreate() {
 }
 
 void TFmMain::LoadSettings() {
-    PutBuiltInDefaults(*m_engine);
+    // An empty document gives every setting its default.
+    TWindowPlace place;
+    quorvane::LoadSettings(TIniDocument(), *m_engine, place);
     // "Main Top" and "Main Left" take effect at once.
-    move(0, 0);
+    move(place.Left, place.Top);
 }
 
 void TFmMain::showEvent(QShowEvent* event) {

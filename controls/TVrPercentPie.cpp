@@ -117,6 +117,13 @@ void TVrPercentPie::SetTransparent(bool transparent) {
     update();
 }
 
+void TVrPercentPie::SetColourKey(const std::optional<QColor>& key) {
+    if (m_colourKey == key)
+        return;
+    m_colourKey = key;
+    update();
+}
+
 void TVrPercentPie::ValuesChanged() {
     m_total = 0.0;
     for (const auto& s : m_segments)
@@ -146,13 +153,26 @@ void TVrPercentPie::paintEvent(QPaintEvent* /*event*/) {
 
     // Drawn without antialiasing, so every pixel has exactly a segment's or the outline's colour
     // and a colour key on the window matches all of it.
+    const auto keyed = [this](const QColor& colour) {
+        return m_colourKey && colour.rgb() == m_colourKey->rgb();
+    };
+    const bool outlineKeyed = keyed(m_outline);
     const QRect box(0, 0, width() - 1, height() - 1);
-    painter.setPen(QPen(m_outline, 1));
+    painter.setPen(QPen(outlineKeyed ? QColor(Qt::transparent) : m_outline, 1));
     for (std::size_t i = 0; i < wedges.size(); ++i) {
         const TPieWedge& w = wedges[i];
         if (!w.Drawn)
             continue;
-        painter.setBrush(QBrush(m_segments[i].Color, m_segments[i].Pattern));
+        const TVrPieSegment& segment = m_segments[i];
+        const bool fillKeyed = keyed(segment.Color);
+        // Pixels of the key colour are written as transparent rather than blended over the
+        // labels, so the desktop shows through them as through the labels' background. Only a
+        // solid fill may do so: the gaps of a hatched one would wipe out what lies beneath.
+        const bool punch = (fillKeyed || outlineKeyed) && segment.Pattern == Qt::SolidPattern;
+        painter.setCompositionMode(punch ? QPainter::CompositionMode_Source
+                                         : QPainter::CompositionMode_SourceOver);
+        painter.setBrush(
+            QBrush(fillKeyed ? QColor(Qt::transparent) : segment.Color, segment.Pattern));
         if (w.Whole) {
             painter.drawEllipse(box);
             continue;

@@ -2,6 +2,7 @@
 
 #include <QColor>
 #include <QWidget>
+#include <optional>
 #include <vector>
 
 // A point of the pie's bounding box, y growing downwards.
@@ -57,6 +58,11 @@ public:
     bool Transparent() const { return m_transparent; }
     void SetTransparent(bool transparent);
 
+    // On a window whose pixels of exactly the key colour are see-through, what the pie paints in
+    // that colour must be see-through too, also where it covers the labels beneath it.
+    const std::optional<QColor>& ColourKey() const { return m_colourKey; }
+    void SetColourKey(const std::optional<QColor>& key);
+
 protected:
     void paintEvent(QPaintEvent* event) override;
 
@@ -67,4 +73,5 @@ private:
     double m_total = 0.0;
     QColor m_outline = Qt::black;
     bool m_transparent = true;
+    std::optional<QColor> m_colourKey;
 };

@@ -62,15 +62,18 @@ TEST(PieWedges, HalvesOfAnOddBoxDropTheRemainder) {
     EXPECT_EQ(w[0].To, (TPiePoint{37, 50}));
 }
 
-// A pie over a blue background, so transparency outside the ellipse shows.
+// A pie over a blue widget, as the display's pie lies over a label, so transparency outside the
+// ellipse shows.
 class PieOnBackground : public ::testing::Test {
 protected:
     PieOnBackground() {
-        QPalette p = parent.palette();
-        p.setColor(QPalette::Window, kBlue);
-        parent.setPalette(p);
-        parent.setAutoFillBackground(true);
         parent.resize(75, 75);
+        auto* beneath = new QWidget(&parent);
+        QPalette p = beneath->palette();
+        p.setColor(QPalette::Window, kBlue);
+        beneath->setPalette(p);
+        beneath->setAutoFillBackground(true);
+        beneath->setGeometry(0, 0, 75, 75);
         pie = new TVrPercentPie(&parent);
         pie->setGeometry(0, 0, 75, 75);
         pie->SetOutlineColor(kGreen);
@@ -120,6 +123,23 @@ TEST_F(PieOnBackground, OpaquePieFillsItsCorners) {
     EXPECT_EQ(At(2, 2), QColor(Qt::white));
 }
 
+TEST_F(PieOnBackground, KeyColouredPixelsArePunchedThroughToTransparent) {
+    // The window is translucent, as the display window is while its colour key is on.
+    parent.setAttribute(Qt::WA_TranslucentBackground);
+    pie->SetColourKey(QColor(Qt::black));
+    QImage image = parent.grab().toImage();
+    EXPECT_EQ(image.pixelColor(56, 20), kRed);
+    EXPECT_EQ(image.pixelColor(20, 56).alpha(), 0); // the black segment
+    EXPECT_EQ(image.pixelColor(37, 0), kGreen);
+    EXPECT_EQ(image.pixelColor(2, 2), kBlue); // outside the ellipse the background stays
+
+    pie->SetOutlineColor(kBlue);
+    pie->SetColourKey(kBlue);
+    image = parent.grab().toImage();
+    EXPECT_EQ(image.pixelColor(37, 0).alpha(), 0); // a keyed outline goes too
+    EXPECT_EQ(image.pixelColor(20, 56), QColor(Qt::black));
+}
+
 class PaintCounter : public QObject {
 public:
     int paints = 0;
@@ -143,6 +163,7 @@ TEST_F(PieOnBackground, SettingWhatItAlreadyHasRepaintsNothing) {
         pie->SetSegmentColor(1, Qt::black);
         pie->SetOutlineColor(kGreen);
         pie->SetTransparent(true);
+        pie->SetColourKey(std::nullopt);
         QCoreApplication::processEvents();
     }
     EXPECT_EQ(counter.paints, 0);

@@ -26,6 +26,8 @@ protected:
     void SetUp() override {
         window = std::make_unique<TFmMain>(clock, timers, sound, dialogs);
         window->show();
+        // Without a window manager nothing else gives the window the focus.
+        window->activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
     }
     void TearDown() override { window.reset(); }

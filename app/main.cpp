@@ -1,12 +1,42 @@
 #include "TFmMain.hpp"
+#include "TimerIcon.hpp"
 #include "TNullSoundCues.hpp"
 #include "TQtDialogs.hpp"
 #include "TQtTimerFactory.hpp"
 #include "TSystemClock.hpp"
 
 #include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QStandardPaths>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace {
+
+// File names go to the settings code as the bytes the file system uses.
+std::string FileNameBytes(const QString& name) {
+    return QFile::encodeName(name).toStdString();
+}
+
+quorvane::TSettingsChoice ChooseSettings(const QStringList& arguments) {
+    std::vector<std::string> given;
+    for (qsizetype i = 1; i < arguments.size(); ++i)
+        given.push_back(FileNameBytes(arguments.at(i)));
+    const QString userFolder =
+        QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
+    quorvane::TSettingsChoice choice = quorvane::ChooseSettingsFile(
+        given, FileNameBytes(QCoreApplication::applicationFilePath()), FileNameBytes(userFolder));
+    // The per-user folder may not exist yet on a fresh account; the file is written there at
+    // close.
+    if (choice.Source == quorvane::SettingsSource::UserFolder)
+        QDir().mkpath(userFolder);
+    return choice;
+}
+
+} // namespace
 
 int main(int argc, char** argv) {
     // Without a display Qt would print a stack of platform-plugin warnings and abort; say it once.
@@ -18,6 +48,7 @@ int main(int argc, char** argv) {
     }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quorvane"));
+    QApplication::setWindowIcon(TimerIcon());
     // The display window may still show when the control window closes; the program ends anyway.
     QApplication::setQuitOnLastWindowClosed(false);
 
@@ -27,7 +58,7 @@ int main(int argc, char** argv) {
     TNullSoundCues sound;
     TQtDialogs dialogs;
 
-    TFmMain window(clock, timers, sound, dialogs);
+    TFmMain window(clock, timers, sound, dialogs, ChooseSettings(QCoreApplication::arguments()));
     QObject::connect(&window, &TFmMain::Closed, &app, &QCoreApplication::quit,
                      Qt::QueuedConnection);
     window.show();

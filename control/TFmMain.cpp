@@ -4,7 +4,11 @@
 #include "ErrorText.hpp"
 #include "IDialogs.hpp"
 #include "ScreenSnap.hpp"
+#include "ProgramVersion.hpp"
 #include "SettingsBinding.hpp"
+#include "StayOnTop.hpp"
+#include "TAboutBox.hpp"
+#include "TFmDisplay.hpp"
 #include "TColourButton.hpp"
 #include "TFileNameEdit.hpp"
 #include "TFontSelector.hpp"
@@ -74,34 +78,45 @@ void Compact(QLayout* layout) {
     layout->setSpacing(3);
 }
 
-// Flipping the flag re-maps a window, so it changes only when the wanted state differs; an
-// unchanged topmost state is re-asserted by raising, which does not activate the window.
-void ApplyStayOnTop(QWidget* window, bool onTop) {
-    const bool isOnTop = window->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
-    if (isOnTop != onTop) {
-        const bool visible = window->isVisible();
-        window->setWindowFlag(Qt::WindowStaysOnTopHint, onTop);
-        if (visible)
-            window->show();
-    } else if (onTop && window->isVisible() && QApplication::activePopupWidget() == nullptr &&
-               QApplication::activeModalWidget() == nullptr) {
-        window->raise();
-    }
+// Sets the topmost state; an unchanged topmost state is re-asserted by raising, which does not
+// activate the window, so that a window that came up since goes back under it.
+void KeepOnTop(QWidget& window, bool onTop) {
+    if (ApplyStayOnTop(window, onTop) || !onTop || !window.isVisible())
+        return;
+    if (QApplication::activePopupWidget() == nullptr && QApplication::activeModalWidget() == nullptr)
+        window.raise();
+}
+
+const QString& SettingsFileMissingText() {
+    static const QString text = QStringLiteral(
+        "The specified ini file could not be found.\r\n\r\nIt will be created when the program "
+        "closes.");
+    return text;
+}
+
+// Message boxes here break lines with "\n" alone.
+QString BoxText(QString text) {
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    return text;
 }
 
 } // namespace
 
 TFmMain::TFmMain(IClock& clock, ITimerFactory& timers, ISoundCues& sound, IDialogs& dialogs,
-                 QWidget* parent)
+                 TSettingsChoice settings, QWidget* parent)
     : QMainWindow(parent)
     , m_dialogs(dialogs)
     , m_engine(std::make_unique<TTimerEngine>(*this, clock, timers, sound))
-    , m_binder([this](const std::function<void()>& handler) { RunOperator(handler); }) {
+    , m_binder([this](const std::function<void()>& handler) { RunOperator(handler); })
+    , m_settings(std::move(settings)) {
     BuildWindow();
     FormCreate();
 }
 
 TFmMain::~TFmMain() {
+    // The display window goes before the engine it reads.
+    m_engine->SetDisplay(nullptr);
+    FmDisplay.reset();
     // The widgets go first: some of them signal on their way out (a tab widget reports its
     // current page changing), and every such signal reaches into the engine.
     delete takeCentralWidget();
@@ -531,7 +546,8 @@ void TFmMain::BuildMenus() {
     m_binder.CheckItem(display, m_engine->Controls.MnDisplayWindow);
 
     QMenu* help = Named(bar->addMenu(tr("&Help")), "MnHelp");
-    Named(help->addAction(tr("&About...")), "MnAbout");
+    QAction* about = Named(help->addAction(tr("&About...")), "MnAbout");
+    connect(about, &QAction::triggered, this, [this] { RunOperator([this] { MnAboutClick(); }); });
 }
 
 void TFmMain::BuildTray() {
@@ -564,8 +580,19 @@ void TFmMain::BuildTray() {
 // ---- start-up and shutdown --------------------------------------------------------------------
 
 void TFmMain::FormCreate() {
+    // The sound cues, with the mixer and its channels, are made by the caller before this window,
+    // so they exist before the settings are read; no device opens until a cue first plays.
+    if (m_settings.ArgumentFileMissing)
+        m_dialogs.Information(nullptr, ProgramTitle(), BoxText(SettingsFileMissingText()));
     RunOperator([this] {
         LoadSettings();
+        m_settingsLoaded = true;
+    });
+    // A file that could not be read leaves the controls as they were built; the program goes on
+    // with the defaults instead, and the unread file is not overwritten at close.
+    if (!m_settingsLoaded)
+        RunOperator([this] { LoadDefaults(); });
+    RunOperator([this] {
         m_engine->ShowTimesInEditors();
         m_engine->actSetStartTime.Execute();
         SetStayOnTop(m_engine->Controls.cbStayOnTop.Checked());
@@ -573,11 +600,30 @@ void TFmMain::FormCreate() {
 }
 
 void TFmMain::LoadSettings() {
+    if (m_settings.Path.empty()) {
+        LoadDefaults();
+        return;
+    }
+    TWindowPlace place;
+    LoadSettingsFile(m_settings.Path, *m_engine, place);
+    // "Main Top" and "Main Left" take effect at once.
+    move(place.Left, place.Top);
+}
+
+void TFmMain::LoadDefaults() {
     // An empty document gives every setting its default.
     TWindowPlace place;
     quorvane::LoadSettings(TIniDocument(), *m_engine, place);
-    // "Main Top" and "Main Left" take effect at once.
     move(place.Left, place.Top);
+}
+
+TWindowPlace TFmMain::MainWindowPlace() const {
+    // Hidden in the tray, the window is where it will come back to.
+    const QPoint at = m_inTray ? m_restorePosition : pos();
+    TWindowPlace place;
+    place.Top = at.y();
+    place.Left = at.x();
+    return place;
 }
 
 void TFmMain::showEvent(QShowEvent* event) {
@@ -594,31 +640,62 @@ void TFmMain::FormShow() {
         CreateDisplayWindow();
         ShowDisplayWindow(e.Controls.MnDisplayWindow.Checked());
         e.SetDisplayBackColour(e.Controls.EdBackColour.Selected());
-        if (IDisplayView* display = e.Display())
-            display->ApplyDisplayFonts();
+        FmDisplay->ApplyDisplayFonts();
         e.ApplyCounterState(CounterState::Stopped);
     });
     FirstShowDone = true;
 }
 
 void TFmMain::CreateDisplayWindow() {
-    // The display window is not part of this program yet; every operation addressed to it does
-    // nothing meanwhile.
+    // A top-level window of its own, not a child: it lives on another screen.
+    FmDisplay = std::make_unique<TFmDisplay>(*m_engine);
+    FmDisplay->setWindowIcon(TimerIcon());
+    m_engine->SetDisplay(FmDisplay.get());
+    // The program's keys work in the display window too.
+    ShareShortcuts(FmDisplay.get());
+    // Closing the display window from the window manager ends the program, through this window.
+    connect(FmDisplay.get(), &TFmDisplay::CloseRequested, this, &TFmMain::MnExitClick,
+            Qt::QueuedConnection);
+    ApplyStayOnTop(*FmDisplay, m_engine->Controls.cbStayOnTop.Checked());
 }
 
 void TFmMain::closeEvent(QCloseEvent* event) {
-    FormClose();
+    if (!FormClose()) {
+        event->ignore();
+        return;
+    }
     event->accept();
     m_trayIcon->hide();
+    if (FmDisplay)
+        FmDisplay->hide();
     emit Closed();
 }
 
-void TFmMain::FormClose() {
+bool TFmMain::FormClose() {
     RunOperator([this] { m_engine->ApplyCounterState(CounterState::Stopped); });
+    if (FmDisplay)
+        FmDisplay->RecordGeometry();
+    if (!m_settingsLoaded || m_settings.Path.empty())
+        return true;
+    bool saved = false;
+    RunOperator([this, &saved] {
+        SaveSettingsFile(m_settings.Path, *m_engine, MainWindowPlace(),
+                         FmDisplay != nullptr && FmDisplay->isMaximized());
+        saved = true;
+    });
+    return saved;
 }
 
 void TFmMain::MnExitClick() {
     close();
+}
+
+void TFmMain::MnAboutClick() {
+    // A modal box must not be pushed under the windows that are kept on top.
+    m_engine->SuspendStayOnTop();
+    TAboutBox box(ProgramVersionRecord(), this);
+    box.exec();
+    m_engine->ResumeStayOnTop();
 }
 
 // ---- tray -------------------------------------------------------------------------------------
@@ -638,8 +715,9 @@ void TFmMain::MinimiseToTray() {
         return;
     m_inTray = true;
     m_restorePosition = pos();
+    // The window stays minimised while hidden: leaving that state maps the window again on X11,
+    // so it is left only on the way back.
     hide();
-    setWindowState(windowState() & ~Qt::WindowMinimized);
     m_trayIcon->show();
 }
 
@@ -647,6 +725,7 @@ void TFmMain::MnShowControlsClick() {
     if (!m_inTray)
         return;
     m_inTray = false;
+    setWindowState(windowState() & ~Qt::WindowMinimized);
     show();
     if (pos() != m_restorePosition)
         move(m_restorePosition);
@@ -705,16 +784,24 @@ void TFmMain::ProcessPendingEvents() {
 }
 
 void TFmMain::ShowWarning(const std::string& text) {
-    QString message = ToQt(text);
-    message.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    m_dialogs.Warning(this, windowTitle(), message);
+    m_dialogs.Warning(this, windowTitle(), BoxText(ToQt(text)));
 }
 
 void TFmMain::SetStayOnTop(bool onTop) {
-    ApplyStayOnTop(this, onTop);
+    // The display window first, so that the operator's window stays above it.
+    if (FmDisplay)
+        KeepOnTop(*FmDisplay, onTop);
+    KeepOnTop(*this, onTop);
 }
 
-void TFmMain::ShowDisplayWindow(bool /*show*/) {}
+void TFmMain::ShowDisplayWindow(bool show) {
+    if (!FmDisplay)
+        return;
+    if (show)
+        FmDisplay->ShowWithGeometry();
+    else
+        FmDisplay->HideRecordingGeometry();
+}
 
 void TFmMain::FocusMessageClear() {
     if (btnMessageClear->isVisible() && btnMessageClear->isEnabled())

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "SettingsFile.hpp"
 #include "TBinder.hpp"
 #include "TimerEngine.hpp"
 
@@ -18,6 +19,7 @@ class QTabWidget;
 class QToolButton;
 class QPushButton;
 class QLineEdit;
+class TFmDisplay;
 class TShortcutPriority;
 
 // The operator's window and the program's main window: the time mirror, the four command
@@ -27,14 +29,20 @@ class TShortcutPriority;
 class TFmMain : public QMainWindow, public quorvane::IControlView {
     Q_OBJECT
 public:
+    // `settings` names the settings file; with an empty path the window starts with the
+    // defaults and saves nothing.
     TFmMain(quorvane::IClock& clock, quorvane::ITimerFactory& timers, quorvane::ISoundCues& sound,
-            IDialogs& dialogs, QWidget* parent = nullptr);
+            IDialogs& dialogs, quorvane::TSettingsChoice settings = {}, QWidget* parent = nullptr);
     ~TFmMain() override;
 
     quorvane::TTimerEngine& Engine() { return *m_engine; }
     QSystemTrayIcon* TrayIcon() const { return m_trayIcon; }
     QMenu* TrayPopupMenu() const { return m_trayPopupMenu; }
     bool InTray() const { return m_inTray; }
+    // The display window, or null before the first showing.
+    TFmDisplay* Display() const { return FmDisplay.get(); }
+    const std::string& SettingsFileName() const { return m_settings.Path; }
+    bool SettingsLoaded() const { return m_settingsLoaded; }
 
     // Gives another window of the program the commands' and the main menu's shortcuts: Qt fires
     // an action only through a visible window that carries it, and the keys must work there too,
@@ -42,6 +50,7 @@ public:
     void ShareShortcuts(QWidget* window) const;
 
     void MnExitClick();
+    void MnAboutClick();
     // Hides the window and its taskbar entry behind the tray icon.
     void MinimiseToTray();
     void MnShowControlsClick();
@@ -84,8 +93,11 @@ private:
 
     void FormCreate();
     void FormShow();
-    void FormClose();
+    // Returns false when the settings could not be saved: the window then stays open.
+    bool FormClose();
     void LoadSettings();
+    void LoadDefaults();
+    quorvane::TWindowPlace MainWindowPlace() const;
 
     // Runs what the operator started; an exception escaping it is shown in the error box.
     void RunOperator(const std::function<void()>& handler);
@@ -94,6 +106,10 @@ private:
     IDialogs& m_dialogs;
     std::unique_ptr<quorvane::TTimerEngine> m_engine;
     TBinder m_binder;
+    const quorvane::TSettingsChoice m_settings;
+    // Set once the settings file has been read; a file that could not be read is never
+    // overwritten.
+    bool m_settingsLoaded = false;
     bool FirstShowDone = false;
     bool m_inTray = false;
     bool m_snapping = false;
@@ -110,4 +126,6 @@ private:
     TShortcutPriority* m_shortcutPriority = nullptr;
     // The commands and main-menu items whose keys belong to the whole program.
     std::vector<QAction*> m_programActions;
+    // Declared last, so that it goes first: it reads the engine until it is gone.
+    std::unique_ptr<TFmDisplay> FmDisplay;
 };

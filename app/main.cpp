@@ -1,9 +1,10 @@
+#include "CloseOnSignal.hpp"
 #include "TFmMain.hpp"
-#include "TimerIcon.hpp"
 #include "TNullSoundCues.hpp"
 #include "TQtDialogs.hpp"
 #include "TQtTimerFactory.hpp"
 #include "TSystemClock.hpp"
+#include "TimerIcon.hpp"
 
 #include <QApplication>
 #include <QDir>
@@ -25,8 +26,7 @@ quorvane::TSettingsChoice ChooseSettings(const QStringList& arguments) {
     std::vector<std::string> given;
     for (qsizetype i = 1; i < arguments.size(); ++i)
         given.push_back(FileNameBytes(arguments.at(i)));
-    const QString userFolder =
-        QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
+    const QString userFolder = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
     quorvane::TSettingsChoice choice = quorvane::ChooseSettingsFile(
         given, FileNameBytes(QCoreApplication::applicationFilePath()), FileNameBytes(userFolder));
     // The per-user folder may not exist yet on a fresh account; the file is written there at
@@ -61,6 +61,7 @@ int main(int argc, char** argv) {
     TFmMain window(clock, timers, sound, dialogs, ChooseSettings(QCoreApplication::arguments()));
     QObject::connect(&window, &TFmMain::Closed, &app, &QCoreApplication::quit,
                      Qt::QueuedConnection);
+    CloseOnSignal([&window] { window.close(); });
     window.show();
     app.exec();
     return 0;

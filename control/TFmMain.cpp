@@ -3,14 +3,14 @@
 #include "ColourConversion.hpp"
 #include "ErrorText.hpp"
 #include "IDialogs.hpp"
-#include "ScreenSnap.hpp"
 #include "ProgramVersion.hpp"
+#include "ScreenSnap.hpp"
 #include "SettingsBinding.hpp"
 #include "StayOnTop.hpp"
 #include "TAboutBox.hpp"
-#include "TFmDisplay.hpp"
 #include "TColourButton.hpp"
 #include "TFileNameEdit.hpp"
+#include "TFmDisplay.hpp"
 #include "TFontSelector.hpp"
 #include "TShortcutPriority.hpp"
 #include "TSpinEditor.hpp"
@@ -83,7 +83,8 @@ void Compact(QLayout* layout) {
 void KeepOnTop(QWidget& window, bool onTop) {
     if (ApplyStayOnTop(window, onTop) || !onTop || !window.isVisible())
         return;
-    if (QApplication::activePopupWidget() == nullptr && QApplication::activeModalWidget() == nullptr)
+    if (QApplication::activePopupWidget() == nullptr &&
+        QApplication::activeModalWidget() == nullptr)
         window.raise();
 }
 

@@ -1,0 +1,180 @@
+// The control window from its creation to its close: which settings file it reads, what it tells
+// the operator on the way, the display window of the first showing, and what it writes at close.
+#include "TFmDisplay.hpp"
+#include "TFmMain.hpp"
+#include "controls/FakeDialogs.hpp"
+#include "engine/EngineHarness.hpp"
+
+#include <QCloseEvent>
+#include <QTest>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <memory>
+#include <sstream>
+#include <stdlib.h>
+
+using namespace quorvane;
+using namespace quorvane::testing;
+namespace fs = std::filesystem;
+
+namespace {
+
+const QString missingFileText = QStringLiteral(
+    "The specified ini file could not be found.\n\nIt will be created when the program closes.");
+
+// Tests run as root, which ignores permission bits: a file that cannot be read is a folder, and a
+// file that cannot be written lies in a folder that does not exist.
+class StartupShutdownTest : public ::testing::Test {
+protected:
+    FakeTimerHost timers;
+    FakeClock clock;
+    FakeSound sound;
+    FakeDialogs dialogs;
+    std::unique_ptr<TFmMain> window;
+    fs::path folder;
+
+    void SetUp() override {
+        std::string pattern = (fs::temp_directory_path() / "quorvane-startup-XXXXXX").string();
+        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+        folder = pattern;
+    }
+    void TearDown() override {
+        window.reset();
+        fs::remove_all(folder);
+    }
+
+    std::string PathOf(const std::string& name) const { return (folder / name).string(); }
+
+    void Start(const std::string& argument) {
+        window = std::make_unique<TFmMain>(clock, timers, sound, dialogs,
+                                           ChooseSettingsFile({argument}, "/usr/bin/quorvane", ""));
+    }
+    void Show() {
+        window->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    }
+    // Whether the window accepted the close request.
+    bool Close() {
+        QCloseEvent event;
+        QCoreApplication::sendEvent(window.get(), &event);
+        return event.isAccepted();
+    }
+
+    static void Put(const std::string& path, const std::string& content) {
+        std::ofstream(path, std::ios::binary) << content;
+    }
+    static std::string Get(const std::string& path) {
+        std::ifstream in(path, std::ios::binary);
+        std::ostringstream content;
+        content << in.rdbuf();
+        return content.str();
+    }
+};
+
+int KeyCount(const std::string& content) {
+    int keys = 0;
+    std::istringstream lines(content);
+    for (std::string line; std::getline(lines, line);)
+        keys += line.find('=') != std::string::npos ? 1 : 0;
+    return keys;
+}
+
+} // namespace
+
+TEST_F(StartupShutdownTest, AMissingArgumentFileIsAnnouncedBeforeAnyWindowAndWrittenAtClose) {
+    const std::string path = PathOf("talk.ini");
+    Start(path);
+    ASSERT_EQ(dialogs.boxes.size(), 1u);
+    EXPECT_EQ(dialogs.boxes[0].kind, QStringLiteral("information"));
+    EXPECT_EQ(dialogs.boxes[0].text, missingFileText);
+    EXPECT_FALSE(window->isVisible()) << "the box comes before the window shows";
+    EXPECT_EQ(window->Display(), nullptr);
+    EXPECT_TRUE(window->SettingsLoaded());
+
+    Show();
+    ASSERT_NE(window->Display(), nullptr) << "the first showing creates the display window";
+    EXPECT_FALSE(window->Display()->isVisible()) << "\"Display Visible\" defaults to 0";
+    EXPECT_EQ(window->Engine().CurrentState(), CounterState::Stopped);
+    EXPECT_TRUE(Close());
+
+    const std::string written = Get(path);
+    EXPECT_EQ(KeyCount(written), 46);
+    EXPECT_NE(written.find("[Times]\r\nCounter Interval=1000\r\nStart Time=10\r\n"),
+              std::string::npos);
+    EXPECT_NE(written.find("Display Visible=0\r\n"), std::string::npos);
+    EXPECT_EQ(dialogs.boxes.size(), 1u);
+}
+
+TEST_F(StartupShutdownTest, AnExistingFileIsReadWithoutAMessageAndPlacesTheWindows) {
+    const std::string path = PathOf("talk.ini");
+    Put(path, "[Times]\r\nStart Time=300\r\n\r\n[Windows]\r\nMain Top=40\r\nMain Left=70\r\n"
+              "Display Visible=1\r\nDisplay Top=100\r\nDisplay Left=200\r\nDisplay Width=640\r\n"
+              "Display Height=360\r\n\r\n[Custom]\r\nKept=yes\r\n");
+    Start(path);
+    EXPECT_TRUE(dialogs.boxes.empty());
+    EXPECT_EQ(window->pos(), QPoint(70, 40));
+    EXPECT_EQ(window->Engine().Counter.Count, 300) << "Set Start ran with the loaded time";
+    Show();
+    TFmDisplay* display = window->Display();
+    ASSERT_NE(display, nullptr);
+    EXPECT_TRUE(display->isVisible());
+    EXPECT_EQ(display->frameGeometry(), QRect(200, 100, 640, 360));
+
+    // Closed while counting and with the display window maximised: the configured time is
+    // saved, not the running count, and the maximised bounds with "Display Maximised" 1.
+    window->Engine().actRun.Execute();
+    timers.Advance(1000);
+    ASSERT_EQ(window->Engine().Counter.Count, 299);
+    display->LaTimeDblClick();
+    ASSERT_TRUE(display->isMaximized());
+    const QRect maximised = display->frameGeometry();
+    EXPECT_TRUE(Close());
+    EXPECT_EQ(window->Engine().CurrentState(), CounterState::Stopped);
+
+    const std::string written = Get(path);
+    EXPECT_NE(written.find("Start Time=300\r\n"), std::string::npos);
+    EXPECT_NE(written.find("Display Maximised=1\r\n"), std::string::npos);
+    const std::string bounds = "Display Top=" + std::to_string(maximised.top()) +
+                               "\r\nDisplay Left=" + std::to_string(maximised.left()) +
+                               "\r\nDisplay Width=" + std::to_string(maximised.width()) +
+                               "\r\nDisplay Height=" + std::to_string(maximised.height()) + "\r\n";
+    EXPECT_NE(written.find(bounds), std::string::npos) << written;
+    EXPECT_NE(written.find("[Custom]\r\nKept=yes\r\n"), std::string::npos);
+}
+
+TEST_F(StartupShutdownTest, AFileThatCannotBeReadIsReportedAndNeverOverwritten) {
+    const std::string path = PathOf("talk.ini");
+    fs::create_directory(path);
+    Start(path);
+    ASSERT_EQ(dialogs.boxes.size(), 1u);
+    EXPECT_EQ(dialogs.boxes[0].kind, QStringLiteral("error"));
+    EXPECT_TRUE(dialogs.boxes[0].text.contains(QString::fromStdString(path)));
+    EXPECT_FALSE(window->SettingsLoaded());
+    // The program goes on with the defaults.
+    EXPECT_EQ(window->Engine().Controls.edCounterMode.ItemIndex(), 0);
+    EXPECT_EQ(window->Engine().Counter.Count, 10);
+    Show();
+    EXPECT_TRUE(Close());
+    EXPECT_TRUE(fs::is_directory(path));
+    EXPECT_EQ(dialogs.boxes.size(), 1u);
+}
+
+TEST_F(StartupShutdownTest, AFileThatCannotBeWrittenKeepsTheProgramOpen) {
+    const std::string path = PathOf("no-folder/talk.ini");
+    Start(path);
+    Show();
+    dialogs.boxes.clear();
+    EXPECT_FALSE(Close()) << "the close fails";
+    ASSERT_EQ(dialogs.boxes.size(), 1u);
+    EXPECT_EQ(dialogs.boxes[0].kind, QStringLiteral("error"));
+    EXPECT_EQ(dialogs.boxes[0].text,
+              QStringLiteral("Cannot create file \"%1\". No such file or directory.")
+                  .arg(QString::fromStdString(path)));
+    EXPECT_TRUE(window->isVisible());
+
+    // Once the folder is there, the next close goes through.
+    fs::create_directory(folder / "no-folder");
+    EXPECT_TRUE(Close());
+    EXPECT_EQ(KeyCount(Get(path)), 46);
+}

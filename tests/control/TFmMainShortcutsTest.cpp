@@ -1,6 +1,7 @@
 // The program-wide keys: shortcuts in every window, before the focused control's own keys,
 // passed on while their command is disabled, off while a modal dialog runs.
 #include "ControlWindowFixture.hpp"
+#include "TFmDisplay.hpp"
 
 #include <QDialog>
 #include <QKeyEvent>
@@ -26,17 +27,14 @@ struct KeyRecorder : QObject {
 };
 
 struct ShortcutsTest : ControlWindowTest {
-    FakeDisplay display;
-
     void SetUp() override {
         ControlWindowTest::SetUp();
-        // Lets a message be sent: the engine sends only while a display window shows.
-        display.engine = &Engine();
-        Engine().SetDisplay(&display);
-    }
-    void TearDown() override {
-        Engine().SetDisplay(nullptr);
-        ControlWindowTest::TearDown();
+        // Lets a message be sent: the engine sends only while the display window shows.
+        Controls().MnDisplayWindow.SetChecked(true);
+        window->ShowDisplayWindow(true);
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window->Display()));
+        window->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
     }
     void RunWithQuickRestart(bool quick) {
         Controls().cbQuickRestart.SetChecked(quick);
@@ -151,9 +149,8 @@ TEST_F(ShortcutsTest, EscapePressesClearOnlyWhileTheMessageTabShows) {
     EXPECT_FALSE(Engine().actMessageClear.Enabled());
 }
 
-TEST_F(ShortcutsTest, CommandsWorkInAnotherWindowAlsoWithTheControlWindowInTheTray) {
-    QWidget other;
-    window->ShareShortcuts(&other);
+TEST_F(ShortcutsTest, CommandsWorkInTheDisplayWindowAlsoWithTheControlWindowInTheTray) {
+    QWidget& other = *window->Display();
     Controls().cbQuickRestart.SetChecked(true);
     QSignalSpy closed(window.get(), &TFmMain::Closed);
     struct Step {
@@ -186,7 +183,14 @@ TEST_F(ShortcutsTest, CommandsWorkInAnotherWindowAlsoWithTheControlWindowInTheTr
     }
     EXPECT_EQ(closed.count(), 0);
     QTest::keyClick(&other, Qt::Key_F4, Qt::AltModifier);
-    EXPECT_EQ(closed.count(), 1) << "Alt+F4 ends the program from the other window";
+    EXPECT_EQ(closed.count(), 1) << "Alt+F4 ends the program from the display window";
+}
+
+TEST_F(ShortcutsTest, ClosingTheDisplayWindowFromTheWindowManagerClosesTheControlWindow) {
+    QSignalSpy closed(window.get(), &TFmMain::Closed);
+    EXPECT_FALSE(window->Display()->close()) << "the display window itself stays";
+    QTRY_COMPARE(closed.count(), 1);
+    EXPECT_FALSE(window->isVisible());
 }
 
 TEST_F(ShortcutsTest, NoShortcutActsWhileAModalDialogRuns) {

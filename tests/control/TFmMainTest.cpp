@@ -19,6 +19,7 @@
 #include <QSignalSpy>
 #include <QSystemTrayIcon>
 #include <QTabBar>
+#include <QTimer>
 #include <QToolButton>
 
 using namespace quorvane;
@@ -330,6 +331,24 @@ TEST_F(ControlWindowTest, MenusWithTheirItemsAndShortcuts) {
     exit->trigger();
     EXPECT_EQ(closed.count(), 1);
     EXPECT_EQ(State(), CounterState::Stopped);
+}
+
+TEST_F(ControlWindowTest, HelpAboutShowsTheBuildsVersionWithTheTopmostOrderSuspended) {
+    QString caption, version;
+    bool suspended = false;
+    QTimer::singleShot(0, window.get(), [&] {
+        QWidget* box = QApplication::activeModalWidget();
+        ASSERT_NE(box, nullptr);
+        caption = box->windowTitle();
+        version = box->findChild<QLabel*>(QStringLiteral("Version"))->text();
+        suspended = !Engine().StayOnTopTimer->Enabled();
+        QTest::keyClick(box, Qt::Key_Return);
+    });
+    window->findChild<QAction*>(QStringLiteral("MnAbout"))->trigger();
+    EXPECT_EQ(caption, QStringLiteral("About Quorvane"));
+    EXPECT_EQ(version, QStringLiteral(QUORVANE_BUILD_VERSION));
+    EXPECT_TRUE(suspended);
+    EXPECT_TRUE(Engine().StayOnTopTimer->Enabled());
 }
 
 TEST_F(ControlWindowTest, TrayMenuSharesTheCommandsAndTheirEnabledStates) {

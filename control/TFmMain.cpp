@@ -38,8 +38,10 @@
 #include <QSystemTrayIcon>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <QWindow>
 
 using namespace quorvane;
 
@@ -608,19 +610,19 @@ void TFmMain::LoadSettings() {
     TWindowPlace place;
     LoadSettingsFile(m_settings.Path, *m_engine, place);
     // "Main Top" and "Main Left" take effect at once.
-    move(place.Left, place.Top);
+    PlaceAt(QPoint(place.Left, place.Top));
 }
 
 void TFmMain::LoadDefaults() {
     // An empty document gives every setting its default.
     TWindowPlace place;
     quorvane::LoadSettings(TIniDocument(), *m_engine, place);
-    move(place.Left, place.Top);
+    PlaceAt(QPoint(place.Left, place.Top));
 }
 
 TWindowPlace TFmMain::MainWindowPlace() const {
     // Hidden in the tray, the window is where it will come back to.
-    const QPoint at = m_inTray ? m_restorePosition : pos();
+    const QPoint at = m_inTray ? m_restorePosition : FrameGeometry().topLeft();
     TWindowPlace place;
     place.Top = at.y();
     place.Left = at.x();
@@ -629,6 +631,8 @@ TWindowPlace TFmMain::MainWindowPlace() const {
 
 void TFmMain::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
+    if (!FirstShowDone)
+        AwaitFrame(40);
     FormShow();
 }
 
@@ -715,7 +719,7 @@ void TFmMain::MinimiseToTray() {
     if (m_inTray)
         return;
     m_inTray = true;
-    m_restorePosition = pos();
+    m_restorePosition = FrameGeometry().topLeft();
     // The window stays minimised while hidden: leaving that state maps the window again on X11,
     // so it is left only on the way back.
     hide();
@@ -728,8 +732,8 @@ void TFmMain::MnShowControlsClick() {
     m_inTray = false;
     setWindowState(windowState() & ~Qt::WindowMinimized);
     show();
-    if (pos() != m_restorePosition)
-        move(m_restorePosition);
+    if (FrameGeometry().topLeft() != m_restorePosition)
+        MoveFrameTo(m_restorePosition);
     raise();
     activateWindow();
     m_trayIcon->hide();
@@ -739,18 +743,73 @@ void TFmMain::TrayIconClick() {
     m_trayPopupMenu->popup(QCursor::pos());
 }
 
+void TFmMain::PlaceAt(const QPoint& framePosition) {
+    m_wantedPosition = framePosition;
+    m_placedMargins = FrameMargins();
+    MoveFrameTo(framePosition);
+}
+
+// The platform window knows the frame as soon as the window manager tells it; the widget's own
+// frame geometry can lag behind until the window next moves or resizes.
+QMargins TFmMain::FrameMargins() const {
+    const QWindow* handle = windowHandle();
+    return handle ? handle->frameMargins() : QMargins();
+}
+
+QRect TFmMain::FrameGeometry() const {
+    const QWindow* handle = windowHandle();
+    return handle ? handle->frameGeometry() : frameGeometry();
+}
+
+void TFmMain::MoveFrameTo(const QPoint& framePosition) {
+    m_snapping = true;
+    // Placing the client area is exact whatever gravity the window was mapped with; placing the
+    // frame through Qt is not, once the window was mapped with its client area placed.
+    if (QWindow* handle = windowHandle()) {
+        const QMargins frame = handle->frameMargins();
+        handle->setPosition(framePosition + QPoint(frame.left(), frame.top()));
+    } else {
+        move(framePosition);
+    }
+    m_snapping = false;
+}
+
+// A window placed before the window manager framed it has its client area where its frame
+// belongs; once the frame is known, the frame goes to the stored place.
+void TFmMain::FrameMayHaveChanged() {
+    if (!m_wantedPosition)
+        return;
+    const QMargins frame = FrameMargins();
+    if (frame == m_placedMargins)
+        return;
+    m_placedMargins = frame;
+    MoveFrameTo(*m_wantedPosition);
+}
+
+// The window manager frames a new window a moment after it is mapped, and Qt raises no event
+// for the frame's extents arriving: look for them a few times after the first showing.
+void TFmMain::AwaitFrame(int attempts) {
+    FrameMayHaveChanged();
+    if (attempts <= 0 || FrameMargins() != QMargins())
+        return;
+    QTimer::singleShot(50, this, [this, attempts] { AwaitFrame(attempts - 1); });
+}
+
+void TFmMain::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    FrameMayHaveChanged();
+}
+
 void TFmMain::moveEvent(QMoveEvent* event) {
     QMainWindow::moveEvent(event);
+    FrameMayHaveChanged();
     // Only the operator's moves snap; the program places the window where it means to.
     if (!event->spontaneous() || m_snapping || screen() == nullptr)
         return;
-    const QRect frame = frameGeometry();
+    const QRect frame = FrameGeometry();
     const QPoint snapped = SnapToEdges(frame, screen()->availableGeometry(), kSnapDistance);
-    if (snapped != frame.topLeft()) {
-        m_snapping = true;
-        move(snapped);
-        m_snapping = false;
-    }
+    if (snapped != frame.topLeft())
+        MoveFrameTo(snapped);
 }
 
 // ---- what the engine asks of the window -------------------------------------------------------

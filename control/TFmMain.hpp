@@ -5,9 +5,11 @@
 #include "TimerEngine.hpp"
 
 #include <QMainWindow>
+#include <QMargins>
 #include <QPoint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class IDialogs;
@@ -77,6 +79,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void BuildWindow();
@@ -102,6 +105,12 @@ private:
     // Runs what the operator started; an exception escaping it is shown in the error box.
     void RunOperator(const std::function<void()>& handler);
     void UpdateEscapeClear();
+    void PlaceAt(const QPoint& framePosition);
+    QMargins FrameMargins() const;
+    QRect FrameGeometry() const;
+    void MoveFrameTo(const QPoint& framePosition);
+    void FrameMayHaveChanged();
+    void AwaitFrame(int attempts);
 
     IDialogs& m_dialogs;
     std::unique_ptr<quorvane::TTimerEngine> m_engine;
@@ -114,6 +123,9 @@ private:
     bool m_inTray = false;
     bool m_snapping = false;
     QPoint m_restorePosition;
+    // Where the program put the window's frame, and the frame's margins at that moment.
+    std::optional<QPoint> m_wantedPosition;
+    QMargins m_placedMargins;
 
     QLabel* LaTime = nullptr;
     QTabWidget* PageControl1 = nullptr;

@@ -68,9 +68,12 @@ void KeyOutColour(QImage& image, const QColor& key) {
     if (image.format() != QImage::Format_ARGB32_Premultiplied)
         image = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
     const QRgb match = key.rgb(); // opaque, so premultiplied and plain agree
-    for (int y = 0; y < image.height(); ++y) {
+    // The bounds are read once: the loop runs over every pixel of a label at each repaint.
+    const int width = image.width();
+    const int height = image.height();
+    for (int y = 0; y < height; ++y) {
         auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
-        for (int x = 0; x < image.width(); ++x)
+        for (int x = 0; x < width; ++x)
             if (line[x] == match)
                 line[x] = 0;
     }

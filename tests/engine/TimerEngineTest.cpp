@@ -392,6 +392,83 @@ TEST_F(Scenario, SendNeedsAVisibleDisplayWindow) {
     EXPECT_TRUE(engine.actMessageSend.Enabled());
 }
 
+TEST_F(Scenario, ClearBeforeTheTimeoutStopsItsTimer) {
+    c.edMessageTime.SetValue(5);
+    c.cbAutoClearEditor.SetChecked(true);
+    c.edtMessageText.SetText("Two minutes");
+    engine.actMessageSend.Execute();
+    EXPECT_FALSE(c.edMessageTime.Enabled());
+    EXPECT_FALSE(engine.actMessageSend.Enabled());
+    timers.Advance(2000);
+    engine.actMessageClear.Execute();
+    EXPECT_FALSE(engine.MessageShowing);
+    EXPECT_EQ(display.messageLabel, "");
+    EXPECT_EQ(c.edtMessageText.Text(), ""); // Auto Clear Editor
+    EXPECT_FALSE(engine.actMessageSend.Enabled());
+    EXPECT_FALSE(engine.actMessageClear.Enabled());
+    EXPECT_TRUE(c.edtMessageText.Enabled());
+    EXPECT_TRUE(c.edMessageTime.Enabled());
+    EXPECT_EQ(view.focus, "editor");
+
+    // The next message gets its full time: the first one's timeout is gone.
+    timers.Advance(1000);
+    c.edtMessageText.SetText("One minute");
+    engine.actMessageSend.Execute();
+    timers.Advance(4999);
+    EXPECT_EQ(display.messageLabel, "One minute");
+    timers.Advance(1);
+    EXPECT_FALSE(engine.MessageShowing);
+    EXPECT_FALSE(engine.MessageTimer->Enabled());
+}
+
+TEST_F(Scenario, SendEnablementIsDecidedWhenTheTextChanges) {
+    c.edMessageTime.SetValue(0);
+    c.edtMessageText.SetText("Hello");
+    ASSERT_TRUE(engine.actMessageSend.Enabled());
+    // Hiding the display window later leaves Send enabled, and Send works on the hidden window.
+    display.visible = false;
+    EXPECT_TRUE(engine.actMessageSend.Enabled());
+    engine.actMessageSend.Execute();
+    EXPECT_TRUE(engine.MessageShowing);
+    EXPECT_EQ(display.messageLabel, "Hello");
+    // Clear without Auto Clear Editor enables Send at once, display window visible or not.
+    engine.actMessageClear.Execute();
+    EXPECT_TRUE(engine.actMessageSend.Enabled());
+    // Emptying the editor disables Send; without a display window no text enables it.
+    c.edtMessageText.SetText("");
+    EXPECT_FALSE(engine.actMessageSend.Enabled());
+    display.visible = true;
+    engine.SetDisplay(nullptr);
+    c.edtMessageText.SetText("Hello");
+    EXPECT_FALSE(engine.actMessageSend.Enabled());
+}
+
+TEST_F(Scenario, MessageDisplayModeSharesTheFlashTimerWithTheDigits) {
+    Prepare(0, 20); // steady digits: the flash timer is off
+    ASSERT_FALSE(engine.FlashTimer->Enabled());
+    c.edMessageDisplayMode.Choose(1);
+    EXPECT_EQ(engine.MessageDisplayMode, DisplayMode::Flashing);
+    EXPECT_TRUE(engine.FlashTimer->Enabled());
+    timers.Advance(1000);
+    ASSERT_EQ(engine.FlashPhase, 1);
+    c.edMessageDisplayMode.Choose(0);
+    EXPECT_FALSE(engine.FlashTimer->Enabled());
+    EXPECT_EQ(engine.FlashPhase, 0);
+
+    // Send applies the selector again; Clear returns to Steady On, and the timer stops unless
+    // the digits still flash.
+    c.edMessageDisplayMode.SetItemIndex(1);
+    c.edtMessageText.SetText("Wrap up");
+    engine.actMessageSend.Execute();
+    EXPECT_EQ(engine.MessageDisplayMode, DisplayMode::Flashing);
+    engine.SetTimeDisplayMode(DisplayMode::Flashing);
+    engine.actMessageClear.Execute();
+    EXPECT_EQ(engine.MessageDisplayMode, DisplayMode::SteadyOn);
+    EXPECT_TRUE(engine.FlashTimer->Enabled());
+    engine.SetTimeDisplayMode(DisplayMode::SteadyOn);
+    EXPECT_FALSE(engine.FlashTimer->Enabled());
+}
+
 TEST_F(Scenario, ColourWarnings) {
     c.EdBackColour.SetColour(0);
     c.EdRunColour.Choose(0);

@@ -2,6 +2,7 @@
 // the operator on the way, the display window of the first showing, and what it writes at close.
 #include "TFmDisplay.hpp"
 #include "TFmMain.hpp"
+#include "TempFolderTest.hpp"
 #include "controls/FakeDialogs.hpp"
 #include "engine/EngineHarness.hpp"
 
@@ -25,26 +26,18 @@ const QString missingFileText = QStringLiteral(
 
 // Tests run as root, which ignores permission bits: a file that cannot be read is a folder, and a
 // file that cannot be written lies in a folder that does not exist.
-class StartupShutdownTest : public ::testing::Test {
+class StartupShutdownTest : public TempFolderTest {
 protected:
     FakeTimerHost timers;
     FakeClock clock;
     FakeSound sound;
     FakeDialogs dialogs;
     std::unique_ptr<TFmMain> window;
-    fs::path folder;
 
-    void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "quorvane-startup-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        folder = pattern;
-    }
     void TearDown() override {
         window.reset();
-        fs::remove_all(folder);
+        TempFolderTest::TearDown();
     }
-
-    std::string PathOf(const std::string& name) const { return (folder / name).string(); }
 
     void Start(const std::string& argument) {
         window = std::make_unique<TFmMain>(clock, timers, sound, dialogs,
@@ -59,16 +52,6 @@ protected:
         QCloseEvent event;
         QCoreApplication::sendEvent(window.get(), &event);
         return event.isAccepted();
-    }
-
-    static void Put(const std::string& path, const std::string& content) {
-        std::ofstream(path, std::ios::binary) << content;
-    }
-    static std::string Get(const std::string& path) {
-        std::ifstream in(path, std::ios::binary);
-        std::ostringstream content;
-        content << in.rdbuf();
-        return content.str();
     }
 };
 

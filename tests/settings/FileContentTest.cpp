@@ -1,6 +1,7 @@
 #include "FileContent.hpp"
 #include "EIniFileError.hpp"
 #include "TIniDocument.hpp"
+#include "TempFolderTest.hpp"
 
 #include <algorithm>
 #include <cerrno>
@@ -14,32 +15,15 @@
 #include <sys/stat.h>
 
 using namespace quorvane;
+using namespace quorvane::testing;
 namespace fs = std::filesystem;
 
 namespace {
 
 // Tests run as root, which ignores permission bits: an unwritable target is made from a path
 // whose folder is a regular file or does not exist, and a failing write from a file size limit.
-class FileContentTest : public ::testing::Test {
+class FileContentTest : public TempFolderTest {
 protected:
-    void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "quorvane-settings-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        folder = pattern;
-    }
-    void TearDown() override { fs::remove_all(folder); }
-
-    std::string PathOf(const std::string& name) const { return (folder / name).string(); }
-
-    static void Put(const std::string& path, const std::string& content) {
-        std::ofstream(path, std::ios::binary) << content;
-    }
-    static std::string Get(const std::string& path) {
-        std::ifstream in(path, std::ios::binary);
-        std::ostringstream content;
-        content << in.rdbuf();
-        return content.str();
-    }
     std::vector<std::string> Entries() const {
         std::vector<std::string> names;
         for (const auto& entry : fs::directory_iterator(folder)) {
@@ -58,8 +42,6 @@ protected:
         ADD_FAILURE() << "no EIniFileError";
         return EIniFileError(EIniFileError::Operation::Open, "", 0);
     }
-
-    fs::path folder;
 };
 
 const std::string oldContent = "[Times]\r\nStart Time=20\r\n\r\n";

@@ -2,6 +2,7 @@
 
 #include "EIniFileError.hpp"
 #include "EngineHarness.hpp"
+#include "TempFolderTest.hpp"
 
 #include <filesystem>
 #include <fstream>
@@ -16,28 +17,7 @@ namespace {
 
 // Tests run as root, which ignores permission bits: a folder that cannot take a file is made
 // from a path whose parent does not exist or is a regular file.
-class SettingsFileTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "quorvane-file-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        folder = pattern;
-    }
-    void TearDown() override { fs::remove_all(folder); }
-
-    std::string PathOf(const std::string& name) const { return (folder / name).string(); }
-    static void Put(const std::string& path, const std::string& content) {
-        std::ofstream(path, std::ios::binary) << content;
-    }
-    static std::string Get(const std::string& path) {
-        std::ifstream in(path, std::ios::binary);
-        std::ostringstream content;
-        content << in.rdbuf();
-        return content.str();
-    }
-
-    fs::path folder;
-};
+class SettingsFileTest : public TempFolderTest {};
 
 } // namespace
 

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <thread>
 
 using namespace quorvane;
 using namespace std::chrono_literals;
@@ -28,6 +29,7 @@ protected:
         channel = &mixer->CreateChannel();
         channel->OnEnd = [this](TcbDSMixerChannel& c) {
             EXPECT_EQ(&c, channel);
+            EXPECT_EQ(std::this_thread::get_id(), uiThread) << "OnEnd off the UI thread";
             ++ends;
         };
     }
@@ -68,6 +70,7 @@ protected:
     std::unique_ptr<TcbDSMixer> mixer;
     TcbDSMixerChannel* channel = nullptr;
     int ends = 0;
+    std::thread::id uiThread = std::this_thread::get_id();
 };
 
 TEST_F(ChannelTest, RingHoldsFourSecondsAndArmsTheEndAtFortyPercent) {
@@ -272,6 +275,22 @@ TEST_F(ChannelTest, StopRewindsAndRaisesNoEnd) {
     EXPECT_EQ(Pump(1)[0], 1) << "from the beginning again";
     channel->Stop();
     loop.RunFor(500ms);
+    EXPECT_EQ(ends, 0);
+}
+
+TEST_F(ChannelTest, StopNearTheEndLeavesNothingArmedForTheNextPlay) {
+    // 3 s: with the cursor at 2.8 s a cycle arms the end. A Stop that left it armed would make
+    // the first cycle of the next Play, with the cursor far before the new end, take the end as
+    // passed and stop the file at once.
+    channel->OpenFile(Ramp("armed.wav", 44100 * 3));
+    channel->Play();
+    Pump(44100 * 28 / 10);
+    std::this_thread::sleep_for(400ms + fixtures::Lateness()); // cycles meanwhile keep it armed
+    channel->Stop();
+    channel->Play();
+    EXPECT_EQ(Pump(4410)[0], 1) << "from the beginning again";
+    loop.RunFor(400ms + fixtures::Lateness());
+    EXPECT_TRUE(channel->Playing());
     EXPECT_EQ(ends, 0);
 }
 

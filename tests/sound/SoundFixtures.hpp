@@ -4,6 +4,7 @@
 
 #include <sndfile.h>
 
+#include <chrono>
 #include <cmath>
 #include <cstdint>
 #include <filesystem>
@@ -15,7 +16,28 @@
 #include <unistd.h>
 #include <vector>
 
+// Sanitizers slow the code several times over, and the machine that runs the tests is shared:
+// bounds on wall-clock time widen under them.
+#if defined(__SANITIZE_THREAD__) || defined(__SANITIZE_ADDRESS__)
+#define QUORVANE_SANITIZED 1
+#elif defined(__has_feature)
+#if __has_feature(thread_sanitizer) || __has_feature(address_sanitizer)
+#define QUORVANE_SANITIZED 1
+#endif
+#endif
+
 namespace fixtures {
+
+#ifdef QUORVANE_SANITIZED
+constexpr bool kSanitized = true;
+#else
+constexpr bool kSanitized = false;
+#endif
+
+// How late a thread may wake on a loaded two-core machine, beyond the time it asked for.
+inline std::chrono::milliseconds Lateness() {
+    return std::chrono::milliseconds(kSanitized ? 2000 : 1000);
+}
 
 class TTempDir {
 public:

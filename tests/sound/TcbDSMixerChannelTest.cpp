@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <thread>
 
 using namespace quorvane;
 using namespace std::chrono_literals;
@@ -28,6 +29,7 @@ protected:
         channel = &mixer->CreateChannel();
         channel->OnEnd = [this](TcbDSMixerChannel& c) {
             EXPECT_EQ(&c, channel);
+            EXPECT_EQ(std::this_thread::get_id(), uiThread) << "OnEnd off the UI thread";
             ++ends;
         };
     }
@@ -56,8 +58,9 @@ protected:
         return path;
     }
 
+    // Waits for something a refill cycle does, allowing for a late cycle on a busy machine.
     template <class Done> bool WaitUntil(Done done, std::chrono::milliseconds limit = 2000ms) {
-        loop.RunFor(limit, done);
+        loop.RunFor(limit + fixtures::Lateness(), done);
         return done();
     }
 
@@ -67,6 +70,7 @@ protected:
     std::unique_ptr<TcbDSMixer> mixer;
     TcbDSMixerChannel* channel = nullptr;
     int ends = 0;
+    std::thread::id uiThread = std::this_thread::get_id();
 };
 
 TEST_F(ChannelTest, RingHoldsFourSecondsAndArmsTheEndAtFortyPercent) {
@@ -274,6 +278,22 @@ TEST_F(ChannelTest, StopRewindsAndRaisesNoEnd) {
     EXPECT_EQ(ends, 0);
 }
 
+TEST_F(ChannelTest, StopNearTheEndLeavesNothingArmedForTheNextPlay) {
+    // 3 s: with the cursor at 2.8 s a cycle arms the end. A Stop that left it armed would make
+    // the first cycle of the next Play, with the cursor far before the new end, take the end as
+    // passed and stop the file at once.
+    channel->OpenFile(Ramp("armed.wav", 44100 * 3));
+    channel->Play();
+    Pump(44100 * 28 / 10);
+    std::this_thread::sleep_for(400ms + fixtures::Lateness()); // cycles meanwhile keep it armed
+    channel->Stop();
+    channel->Play();
+    EXPECT_EQ(Pump(4410)[0], 1) << "from the beginning again";
+    loop.RunFor(400ms + fixtures::Lateness());
+    EXPECT_TRUE(channel->Playing());
+    EXPECT_EQ(ends, 0);
+}
+
 TEST_F(ChannelTest, PlayWhilePlayingDoesNothing) {
     channel->OpenFile(Ramp("twice.wav", 44100));
     channel->Play();
@@ -347,10 +367,13 @@ TEST_F(ChannelTest, EndNotificationAfterTheChannelIsGoneIsDropped) {
     channel->Play();
     // Close to the end of the ring, so that the first cycle arms the end; then past the end of
     // the data, so that the next cycle stops the sound. The posted end is not run meanwhile.
+    // A cycle that came late, after the second pump, would not arm the end at all, so the
+    // first pump is left to stand for long enough; more cycles meanwhile change nothing.
     Pump(44100 * 3);
-    std::this_thread::sleep_for(800ms);
+    std::this_thread::sleep_for(800ms + fixtures::Lateness());
     Pump(44100 * 6 / 5);
-    for (int i = 0; i < 300 && channel->Playing(); ++i) {
+    const auto limit = std::chrono::steady_clock::now() + 3000ms + fixtures::Lateness();
+    while (channel->Playing() && std::chrono::steady_clock::now() < limit) {
         std::this_thread::sleep_for(10ms);
     }
     ASSERT_FALSE(channel->Playing());

@@ -18,6 +18,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <numbers>
 #include <utility>
 #include <vector>
@@ -40,15 +41,16 @@ struct TQtControlView : quorvane::testing::FakeControlView {
 
 class TCueWorld {
 public:
-    // With no output given, the cues play through SDL's `driver`; the disk driver captures into
-    // CapturePath.
-    explicit TCueWorld(const char* driver = "disk",
-                       std::unique_ptr<quorvane::IAudioOutput> output = nullptr) {
-        if (!output) {
-            setenv("SDL_AUDIODRIVER", driver, 1);
-            setenv("SDL_DISKAUDIOFILE", CapturePath.c_str(), 1);
-            output = quorvane::MakeSdlAudioOutput();
-        }
+    // The cues play through SDL's `driver`; the disk driver captures into CapturePath. `wrap`,
+    // if given, may put its own layer around the SDL output.
+    using TWrap = std::function<std::unique_ptr<quorvane::IAudioOutput>(
+        std::unique_ptr<quorvane::IAudioOutput>)>;
+    explicit TCueWorld(const char* driver = "disk", const TWrap& wrap = {}) {
+        setenv("SDL_AUDIODRIVER", driver, 1);
+        setenv("SDL_DISKAUDIOFILE", CapturePath.c_str(), 1);
+        std::unique_ptr<quorvane::IAudioOutput> output = quorvane::MakeSdlAudioOutput();
+        if (wrap)
+            output = wrap(std::move(output));
         // A 1-s timing sound of whole cycles loops without a seam.
         fixtures::WriteTone(TimingPath, 1.0, SF_FORMAT_WAV | SF_FORMAT_PCM_16, 2, 44100,
                             kTimingHertz);

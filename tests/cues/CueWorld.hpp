@@ -163,9 +163,11 @@ ToneRuns(const std::vector<std::int16_t>& capture, double hertz) {
     return runs;
 }
 
-// Whether every sample from the window on is zero.
-inline bool SilentFrom(const std::vector<std::int16_t>& capture, std::size_t window) {
-    for (std::size_t i = window * kWindowFrames * 2; i < capture.size(); ++i)
+// Whether every sample after a run is zero. The window just after it may still hold the little
+// of the tone that fell there before the stop.
+inline bool SilentAfter(const std::vector<std::int16_t>& capture,
+                        std::pair<std::size_t, std::size_t> run) {
+    for (std::size_t i = (run.second + 1) * kWindowFrames * 2; i < capture.size(); ++i)
         if (capture[i] != 0)
             return false;
     return true;

@@ -67,7 +67,7 @@ TEST(SoundCuesCapture, CountToExpiryPlaysTheTimingSoundThenTheEndSoundOnce) {
     EXPECT_LE(Ms(timing[0]), 1500);
     EXPECT_LE(timing[0].second, end[0].first + 1) << "the timing sound stops as the end starts";
     EXPECT_NEAR(Ms(end[0]), kEndMs, 40);
-    EXPECT_TRUE(cues::SilentFrom(capture, end[0].second)) << "silence after the end sound";
+    EXPECT_TRUE(cues::SilentAfter(capture, end[0])) << "silence after the end sound";
     EXPECT_GT(cues::Windows(capture) - end[0].second, 100u) << "a long silence follows";
 }
 
@@ -106,7 +106,7 @@ TEST(SoundCuesCapture, LoopingEndSoundSurvivesRestartUntilSetStart) {
     EXPECT_LE(Ms(end[0]), loopedMs + 300);
     ASSERT_EQ(timing.size(), 2u) << "the first count and the restarted one";
     EXPECT_GT(timing[1].first, end[0].first) << "the restarted count sounds over the end sound";
-    EXPECT_TRUE(cues::SilentFrom(capture, end[0].second)) << "Set Start silenced it";
+    EXPECT_TRUE(cues::SilentAfter(capture, end[0])) << "Set Start silenced it";
 }
 
 TEST(SoundCuesCapture, AutoPauseLeavesTheTimingSoundAndPauseStopsIt) {
@@ -134,7 +134,7 @@ TEST(SoundCuesCapture, AutoPauseLeavesTheTimingSoundAndPauseStopsIt) {
     EXPECT_GE(Ms(timing[0]), playedMs - 200);
     EXPECT_LE(Ms(timing[0]), playedMs + 300);
     EXPECT_TRUE(ToneRuns(capture, kEndHertz).empty());
-    EXPECT_TRUE(cues::SilentFrom(capture, timing[0].second)) << "Pause silenced it";
+    EXPECT_TRUE(cues::SilentAfter(capture, timing[0])) << "Pause silenced it";
 }
 
 TEST(SoundCuesCapture, NoTimingFileRunsSilentlyAndOpensNoDevice) {

@@ -1,8 +1,9 @@
 #include "CloseOnSignal.hpp"
+#include "QtPoster.hpp"
 #include "TFmMain.hpp"
-#include "TNullSoundCues.hpp"
 #include "TQtDialogs.hpp"
 #include "TQtTimerFactory.hpp"
+#include "TSoundCues.hpp"
 #include "TSystemClock.hpp"
 #include "TimerIcon.hpp"
 
@@ -55,14 +56,20 @@ int main(int argc, char** argv) {
     // Declared before the window, so that they outlive it.
     TSystemClock clock;
     TQtTimerFactory timers;
-    TNullSoundCues sound;
+    // The mixer and its two channels exist before the settings are read; no sound device opens
+    // until a cue first plays.
+    quorvane::TSoundCues sound(QtPost);
     TQtDialogs dialogs;
 
     TFmMain window(clock, timers, sound, dialogs, ChooseSettings(QCoreApplication::arguments()));
     QObject::connect(&window, &TFmMain::Closed, &app, &QCoreApplication::quit,
                      Qt::QueuedConnection);
+    sound.SetEndHandlers([&window] { window.Engine().TimingSoundEnded(); },
+                         [&window] { window.Engine().EndSoundEnded(); });
     CloseOnSignal([&window] { window.close(); });
     window.show();
     app.exec();
+    // The engine goes with the window; an end reported after this must not reach it.
+    sound.SetEndHandlers({}, {});
     return 0;
 }

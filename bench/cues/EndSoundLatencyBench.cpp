@@ -8,6 +8,7 @@
 // Where the device takes its sound, a layer around the SDL output notes the time of each
 // callback that holds sound, plus the offset of the first sounding frame in it.
 #include "CueWorld.hpp"
+#include "TappedAudioOutput.hpp"
 
 #include <QCoreApplication>
 
@@ -30,18 +31,17 @@ std::int64_t NowNs() {
 }
 
 // Notes when the first sounding sample after Arm reaches the device, in nanoseconds of the
-// steady clock. Render stays free of locks and allocation.
-class TFirstSound : public IAudioRenderer {
+// steady clock. It outlives the outputs, which the mixer owns. Heard stays free of locks and
+// allocation.
+class TFirstSound {
 public:
-    void Attach(IAudioRenderer& inner) { m_inner = &inner; }
     void Arm() {
         m_at.store(0);
         m_armed.store(true);
     }
     std::int64_t At() const { return m_at.load(); }
 
-    void Render(std::uint8_t* out, std::uint32_t bytes) noexcept override {
-        m_inner->Render(out, bytes);
+    void Heard(const std::uint8_t* out, std::uint32_t bytes) noexcept {
         if (!m_armed.load())
             return;
         const std::int64_t now = NowNs();
@@ -58,33 +58,22 @@ public:
     }
 
 private:
-    IAudioRenderer* m_inner = nullptr;
     std::atomic<bool> m_armed{false};
     std::atomic<std::int64_t> m_at{0};
 };
 
-class TTimedOutput : public IAudioOutput {
+class TTimedOutput : public bench::TTappedAudioOutput {
 public:
     TTimedOutput(std::unique_ptr<IAudioOutput> inner, TFirstSound& probe)
-        : m_inner(std::move(inner))
+        : TTappedAudioOutput(std::move(inner))
         , m_probe(probe) {}
-    std::vector<TAudioDeviceInfo> Devices() override { return m_inner->Devices(); }
-    std::int32_t Open(const std::string& id, const TAudioSpec* wanted, TAudioSpec& obtained,
-                      IAudioRenderer& renderer) override {
-        m_probe.Attach(renderer);
-        return m_inner->Open(id, wanted, obtained, m_probe);
-    }
-    void Start() override { m_inner->Start(); }
-    void Close() override { m_inner->Close(); }
-    std::int32_t SetSpeakerConfig(std::uint32_t config) override {
-        return m_inner->SetSpeakerConfig(config);
-    }
-    void LockRenderer() override { m_inner->LockRenderer(); }
-    void UnlockRenderer() override { m_inner->UnlockRenderer(); }
-    bool Removed() override { return m_inner->Removed(); }
 
 private:
-    std::unique_ptr<IAudioOutput> m_inner;
+    void Render(std::uint8_t* out, std::uint32_t bytes) noexcept override {
+        RenderMixer(out, bytes);
+        m_probe.Heard(out, bytes);
+    }
+
     TFirstSound& m_probe;
 };
 

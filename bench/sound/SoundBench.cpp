@@ -11,6 +11,7 @@
 #include "TcbDSMixerChannel.hpp"
 
 #include "SoundFixtures.hpp"
+#include "TappedAudioOutput.hpp"
 
 #include <algorithm>
 #include <atomic>
@@ -43,28 +44,9 @@ std::int64_t ThreadCpuNs() {
 // Stands between the mixer and SDL: times each callback on the audio thread's own CPU clock and
 // notes when the first non-silent sample after Watch goes to the device. The device format is
 // 16-bit, so silence is a zero sample.
-class TMeasuredOutput : public IAudioOutput, private IAudioRenderer {
+class TMeasuredOutput : public bench::TTappedAudioOutput {
 public:
-    explicit TMeasuredOutput(std::unique_ptr<IAudioOutput> inner)
-        : m_inner(std::move(inner)) {}
-
-    std::vector<TAudioDeviceInfo> Devices() override { return m_inner->Devices(); }
-    std::int32_t Open(const std::string& id, const TAudioSpec* wanted, TAudioSpec& obtained,
-                      IAudioRenderer& renderer) override {
-        m_renderer = &renderer;
-        const std::int32_t result = m_inner->Open(id, wanted, obtained, *this);
-        m_bytesPerSecond = obtained.Frequency * obtained.Channels * obtained.BitsPerSample / 8;
-        m_frameBytes = obtained.Channels * obtained.BitsPerSample / 8;
-        return result;
-    }
-    void Start() override { m_inner->Start(); }
-    void Close() override { m_inner->Close(); }
-    std::int32_t SetSpeakerConfig(std::uint32_t config) override {
-        return m_inner->SetSpeakerConfig(config);
-    }
-    void LockRenderer() override { m_inner->LockRenderer(); }
-    void UnlockRenderer() override { m_inner->UnlockRenderer(); }
-    bool Removed() override { return m_inner->Removed(); }
+    using TTappedAudioOutput::TTappedAudioOutput;
 
     std::int64_t RenderNs() const { return m_renderNs.load(); }
     std::int64_t RenderedBytes() const { return m_renderedBytes.load(); }
@@ -78,10 +60,14 @@ public:
     Clock::time_point HeardAt() const { return m_heardAt; }
 
 private:
+    void Opened(const TAudioSpec& obtained) override {
+        m_bytesPerSecond = obtained.Frequency * obtained.Channels * obtained.BitsPerSample / 8;
+        m_frameBytes = obtained.Channels * obtained.BitsPerSample / 8;
+    }
     void Render(std::uint8_t* out, std::uint32_t bytes) noexcept override {
         const Clock::time_point wall = Clock::now();
         const std::int64_t before = ThreadCpuNs();
-        m_renderer->Render(out, bytes);
+        RenderMixer(out, bytes);
         m_renderNs += ThreadCpuNs() - before;
         m_renderedBytes += bytes;
         if (m_watching.load()) {
@@ -101,8 +87,6 @@ private:
         }
     }
 
-    std::unique_ptr<IAudioOutput> m_inner;
-    IAudioRenderer* m_renderer = nullptr;
     std::uint32_t m_bytesPerSecond = 1;
     std::uint32_t m_frameBytes = 1;
     std::atomic<std::int64_t> m_renderNs{0};

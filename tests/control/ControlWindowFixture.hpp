@@ -15,12 +15,16 @@
 
 namespace quorvane::testing {
 
-class ControlWindowTest : public ::testing::Test {
-protected:
+// What a control window is built on.
+struct ControlWorld {
     FakeTimerHost timers;
     FakeClock clock;
     FakeSound sound;
     FakeDialogs dialogs;
+};
+
+class ControlWindowTest : public ::testing::Test, protected ControlWorld {
+protected:
     std::unique_ptr<TFmMain> window;
 
     void SetUp() override {

@@ -1,19 +1,16 @@
 // The control window from its creation to its close: which settings file it reads, what it tells
 // the operator on the way, the display window of the first showing, and what it writes at close.
+#include "ControlWindowFixture.hpp"
 #include "TFmDisplay.hpp"
 #include "TFmMain.hpp"
 #include "TempFolderTest.hpp"
-#include "controls/FakeDialogs.hpp"
-#include "engine/EngineHarness.hpp"
 
 #include <QCloseEvent>
 #include <QTest>
 #include <filesystem>
-#include <fstream>
 #include <gtest/gtest.h>
 #include <memory>
 #include <sstream>
-#include <stdlib.h>
 
 using namespace quorvane;
 using namespace quorvane::testing;
@@ -26,12 +23,8 @@ const QString missingFileText = QStringLiteral(
 
 // Tests run as root, which ignores permission bits: a file that cannot be read is a folder, and a
 // file that cannot be written lies in a folder that does not exist.
-class StartupShutdownTest : public TempFolderTest {
+class StartupShutdownTest : public TempFolderTest, protected ControlWorld {
 protected:
-    FakeTimerHost timers;
-    FakeClock clock;
-    FakeSound sound;
-    FakeDialogs dialogs;
     std::unique_ptr<TFmMain> window;
 
     void TearDown() override {

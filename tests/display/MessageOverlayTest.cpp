@@ -1,5 +1,6 @@
 // The message overlay carried out by the real display window: Send, Clear and the timeout as the
 // engine runs them, the layouts they lead to, and a flashing message blinking with the digits.
+#include "ColourConversion.hpp"
 #include "DisplayWorld.hpp"
 #include "TDisplayLabel.hpp"
 
@@ -10,11 +11,6 @@ using namespace quorvane;
 using namespace quorvane::testing;
 
 namespace {
-
-QColor Q(Colour c) {
-    return QColor(static_cast<int>(c & 0xFF), static_cast<int>((c >> 8) & 0xFF),
-                  static_cast<int>((c >> 16) & 0xFF));
-}
 
 struct MessageOverlay : ::testing::Test, DisplayWorld {
     const TDisplayLabel& time = *display.LaTime;
@@ -138,14 +134,14 @@ TEST_F(MessageOverlay, MessageColourIsTakenAtEachSend) {
     ShowWindow();
     c.edMessageTime.SetValue(0);
     Send("Wrap up");
-    EXPECT_EQ(message.TextColour(), Q(kMessage));
+    EXPECT_EQ(message.TextColour(), ToQColor(kMessage));
     c.EdMessageColour.Choose(kOther);
-    EXPECT_EQ(message.TextColour(), Q(kMessage));
-    EXPECT_GT(Pixels(message, Q(kMessage)), 50);
+    EXPECT_EQ(message.TextColour(), ToQColor(kMessage));
+    EXPECT_GT(Pixels(message, ToQColor(kMessage)), 50);
     engine.actMessageClear.Execute();
     Send("Wrap up");
-    EXPECT_EQ(message.TextColour(), Q(kOther));
-    EXPECT_GT(Pixels(message, Q(kOther)), 50);
+    EXPECT_EQ(message.TextColour(), ToQColor(kOther));
+    EXPECT_GT(Pixels(message, ToQColor(kOther)), 50);
 }
 
 TEST_F(MessageOverlay, MessageWiderThanTheWindowIsClippedOnBothSides) {
@@ -159,7 +155,7 @@ TEST_F(MessageOverlay, MessageWiderThanTheWindowIsClippedOnBothSides) {
         int n = 0;
         for (int x = from; x < to; ++x)
             for (int y = 0; y < text.height(); ++y)
-                n += text.pixelColor(x, y) == Q(kMessage);
+                n += text.pixelColor(x, y) == ToQColor(kMessage);
         return n;
     };
     EXPECT_EQ(message.font().pointSize(), 120); // not shrunk to fit

@@ -1,3 +1,4 @@
+#include "ColourConversion.hpp"
 #include "DisplayWorld.hpp"
 #include "TDisplayLabel.hpp"
 #include "TVrPercentPie.hpp"
@@ -13,11 +14,6 @@ using namespace quorvane;
 using namespace quorvane::testing;
 
 namespace {
-
-QColor Q(Colour c) {
-    return QColor(static_cast<int>(c & 0xFF), static_cast<int>((c >> 8) & 0xFF),
-                  static_cast<int>((c >> 16) & 0xFF));
-}
 
 int CountPixels(const QImage& image, const QColor& colour) {
     int n = 0;
@@ -244,16 +240,16 @@ TEST_F(Display, DigitsInTheStateColourAndBlankedDigits) {
     Prepare(0, 90);
     Show(10, 10, 500, 300);
     QImage digits = Grab(display.LaTime);
-    EXPECT_GT(CountPixels(digits, Q(kStop)), 200);
-    EXPECT_EQ(digits.pixelColor(1, 1), Q(kBack));
+    EXPECT_GT(CountPixels(digits, ToQColor(kStop)), 200);
+    EXPECT_EQ(digits.pixelColor(1, 1), ToQColor(kBack));
 
     engine.actRun.Execute();
-    EXPECT_GT(CountPixels(Grab(display.LaTime), Q(kRun)), 200);
-    EXPECT_EQ(CountPixels(Grab(display.LaTime), Q(kStop)), 0);
+    EXPECT_GT(CountPixels(Grab(display.LaTime), ToQColor(kRun)), 200);
+    EXPECT_EQ(CountPixels(Grab(display.LaTime), ToQColor(kStop)), 0);
 
     engine.SetTimeDisplayMode(DisplayMode::Blanked);
     digits = Grab(display.LaTime);
-    EXPECT_EQ(CountPixels(digits, Q(kBack)), digits.width() * digits.height());
+    EXPECT_EQ(CountPixels(digits, ToQColor(kBack)), digits.width() * digits.height());
 }
 
 TEST_F(Display, TimeWiderThanTheWindowIsClippedOnBothSides) {
@@ -265,7 +261,7 @@ TEST_F(Display, TimeWiderThanTheWindowIsClippedOnBothSides) {
         int n = 0;
         for (int x = from; x < to; ++x)
             for (int y = 0; y < digits.height(); ++y)
-                n += digits.pixelColor(x, y) == Q(kStop);
+                n += digits.pixelColor(x, y) == ToQColor(kStop);
         return n;
     };
     EXPECT_EQ(display.LaTime->font().pointSize(), 300);
@@ -282,7 +278,7 @@ TEST_F(Display, TheMessageWrapsAtWordBoundaries) {
     int first = -1, last = -1;
     for (int y = 0; y < text.height(); ++y)
         for (int x = 0; x < text.width(); ++x)
-            if (text.pixelColor(x, y) != Q(kBack)) {
+            if (text.pixelColor(x, y) != ToQColor(kBack)) {
                 first = first < 0 ? y : first;
                 last = y;
             }
@@ -313,10 +309,11 @@ TEST_F(Display, PieShowsTheShareStillToGo) {
         ASSERT_TRUE(display.PieChart->isVisible()) << k.name;
         const QImage pie = Grab(display.PieChart);
         for (int q = 0; q < 4; ++q)
-            EXPECT_EQ(pie.pixelColor(quadrant[q]), k.textIn[q] ? Q(kStop) : QColor(Qt::black))
+            EXPECT_EQ(pie.pixelColor(quadrant[q]),
+                      k.textIn[q] ? ToQColor(kStop) : QColor(Qt::black))
                 << k.name << " quadrant " << q;
-        EXPECT_EQ(pie.pixelColor(37, 0), Q(kStop)) << k.name; // the outline
-        EXPECT_EQ(pie.pixelColor(1, 1), Q(kBack)) << k.name;  // the label shows beside it
+        EXPECT_EQ(pie.pixelColor(37, 0), ToQColor(kStop)) << k.name; // the outline
+        EXPECT_EQ(pie.pixelColor(1, 1), ToQColor(kBack)) << k.name;  // the label shows beside it
     }
 }
 
@@ -384,9 +381,9 @@ TEST_F(Display, ColourKeyMakesExactlyTheKeyColourSeeThrough) {
     QImage window = display.grab().toImage();
     EXPECT_EQ(window.pixelColor(pie.right() + 5, 2).alpha(), 0);             // label background
     EXPECT_EQ(window.pixelColor(pie.topLeft() + QPoint(20, 56)).alpha(), 0); // black segment
-    EXPECT_EQ(window.pixelColor(pie.topLeft() + QPoint(56, 20)), Q(kStop));
+    EXPECT_EQ(window.pixelColor(pie.topLeft() + QPoint(56, 20)), ToQColor(kStop));
     const QImage digits = Grab(display.LaTime);
-    EXPECT_GT(CountPixels(digits, Q(kStop)), 200); // the digits stay opaque
+    EXPECT_GT(CountPixels(digits, ToQColor(kStop)), 200); // the digits stay opaque
 
     c.cbTransparent.SetChecked(false);
     engine.SetDisplayBackColour(0x000000);

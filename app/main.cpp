@@ -5,7 +5,6 @@
 #include "TQtTimerFactory.hpp"
 #include "TSoundCues.hpp"
 #include "TSystemClock.hpp"
-#include "TimerIcon.hpp"
 
 #include <QApplication>
 #include <QDir>
@@ -49,7 +48,6 @@ int main(int argc, char** argv) {
     }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quorvane"));
-    QApplication::setWindowIcon(TimerIcon());
     // The display window may still show when the control window closes; the program ends anyway.
     QApplication::setQuitOnLastWindowClosed(false);
 
@@ -64,6 +62,8 @@ int main(int argc, char** argv) {
     TFmMain window(clock, timers, sound, dialogs, ChooseSettings(QCoreApplication::arguments()));
     QObject::connect(&window, &TFmMain::Closed, &app, &QCoreApplication::quit,
                      Qt::QueuedConnection);
+    // Dialogs without a window of their own take the control window's icon.
+    QApplication::setWindowIcon(window.windowIcon());
     sound.SetEndHandlers([&window] { window.Engine().TimingSoundEnded(); },
                          [&window] { window.Engine().EndSoundEnded(); });
     CloseOnSignal([&window] { window.close(); });

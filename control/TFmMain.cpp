@@ -90,12 +90,8 @@ void KeepOnTop(QWidget& window, bool onTop) {
         window.raise();
 }
 
-const QString& SettingsFileMissingText() {
-    static const QString text = QStringLiteral(
-        "The specified ini file could not be found.\r\n\r\nIt will be created when the program "
-        "closes.");
-    return text;
-}
+constexpr char kSettingsFileMissing[] = "The specified ini file could not be found.\r\n\r\nIt will "
+                                        "be created when the program closes.";
 
 // Message boxes here break lines with "\n" alone.
 QString BoxText(QString text) {
@@ -569,7 +565,7 @@ void TFmMain::BuildTray() {
     QAction* exit = Named(m_trayPopupMenu->addAction(tr("Exit Timer")), "MnExitTimer");
     connect(exit, &QAction::triggered, this, [this] { RunOperator([this] { MnExitClick(); }); });
 
-    m_trayIcon = Named(new QSystemTrayIcon(TimerIcon(), this), "TrayIcon");
+    m_trayIcon = Named(new QSystemTrayIcon(windowIcon(), this), "TrayIcon");
     m_trayIcon->setToolTip(ProgramTitle());
     // No context menu of the platform's own: every button opens the one menu here, once.
     connect(m_trayIcon, &QSystemTrayIcon::activated, this,
@@ -586,7 +582,8 @@ void TFmMain::FormCreate() {
     // The sound cues, with the mixer and its channels, are made by the caller before this window,
     // so they exist before the settings are read; no device opens until a cue first plays.
     if (m_settings.ArgumentFileMissing)
-        m_dialogs.Information(nullptr, ProgramTitle(), BoxText(SettingsFileMissingText()));
+        m_dialogs.Information(nullptr, ProgramTitle(),
+                              BoxText(QString::fromLatin1(kSettingsFileMissing)));
     RunOperator([this] {
         LoadSettings();
         m_settingsLoaded = true;
@@ -654,7 +651,7 @@ void TFmMain::FormShow() {
 void TFmMain::CreateDisplayWindow() {
     // A top-level window of its own, not a child: it lives on another screen.
     FmDisplay = std::make_unique<TFmDisplay>(*m_engine);
-    FmDisplay->setWindowIcon(TimerIcon());
+    FmDisplay->setWindowIcon(windowIcon());
     m_engine->SetDisplay(FmDisplay.get());
     // The program's keys work in the display window too.
     ShareShortcuts(FmDisplay.get());

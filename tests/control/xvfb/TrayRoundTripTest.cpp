@@ -4,11 +4,14 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QCursor>
 #include <QGuiApplication>
 #include <QMenu>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QSystemTrayIcon>
+#include <algorithm>
+#include <climits>
 
 using namespace quorvane;
 using namespace quorvane::testing;
@@ -27,6 +30,13 @@ void XKey(const char* key) {
     ASSERT_EQ(
         QProcess::execute(QStringLiteral("xdotool"), {QStringLiteral("key"), QLatin1String(key)}),
         0);
+}
+
+int NearestCorner(const QRect& r, const QPoint& p) {
+    int nearest = INT_MAX;
+    for (const QPoint& corner : {r.topLeft(), r.topRight(), r.bottomLeft(), r.bottomRight()})
+        nearest = std::min(nearest, (corner - p).manhattanLength());
+    return nearest;
 }
 
 struct TrayRoundTrip : ControlWindowTest {
@@ -71,7 +81,8 @@ TEST_F(TrayRoundTrip, MinimiseToTheTrayOpenTheMenuFromTheIconAndComeBack) {
         QTRY_VERIFY2(menu->isVisible(), b.name);
         QTest::qWait(100);
         EXPECT_EQ(shown.count(), 1) << b.name << ": the menu opens once";
-        EXPECT_LE((menu->geometry().topLeft() - centre).manhattanLength(), 40)
+        // Near the screen's edge the menu opens up or to the left of the pointer instead.
+        EXPECT_LE(NearestCorner(menu->geometry(), QCursor::pos()), 40)
             << b.name << ": at the pointer";
         EXPECT_FALSE(window->isVisible()) << b.name << ": a click never restores the window";
         XKey("Escape");

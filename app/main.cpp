@@ -1,4 +1,5 @@
 #include "CloseOnSignal.hpp"
+#include "PlatformChoice.hpp"
 #include "QtPoster.hpp"
 #include "TFmMain.hpp"
 #include "TQtDialogs.hpp"
@@ -46,6 +47,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "quorvane: no display is available (DISPLAY is not set)\n");
         return 1;
     }
+    quorvane::ApplyPlatformChoice();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quorvane"));
     // The display window may still show when the control window closes; the program ends anyway.

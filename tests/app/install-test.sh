@@ -4,6 +4,8 @@
 # it ended cleanly and saved its settings in the user's configuration folder.
 set -euo pipefail
 build=$1
+# shellcheck source=program-lib.sh
+source "$(dirname "$0")/program-lib.sh"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 chmod 755 "$work"
@@ -37,18 +39,7 @@ fi
 "${run[@]}" "$work/prefix/bin/quorvane" >"$work/out.log" 2>&1 &
 pid=$!
 ini="$work/config/Quorvane/quorvane.ini"
-# The program takes SIGTERM as a close request once its window exists; until then the signal
-# would kill it, so wait until the process catches it.
-catches_term() {
-  local mask
-  mask=$(awk '/^SigCgt:/ {print $2}' "/proc/$pid/status" 2>/dev/null) || return 1
-  [ -n "$mask" ] && (((16#$mask >> 14) & 1))
-}
-for _ in $(seq 300); do
-  catches_term && break
-  kill -0 "$pid" 2>/dev/null || break
-  sleep 0.1
-done
+wait_until_catching_term "$pid" || true
 sleep 0.5
 kill -TERM "$pid" 2>/dev/null || true
 status=0

@@ -10,7 +10,7 @@ packages=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
   xvfb xauth xdotool trayer x11-utils sox
-  dpkg-dev lintian desktop-file-utils appstream openbox dbus-daemon dbus-bin
+  dpkg-dev lintian desktop-file-utils appstream openbox dbus-daemon dbus-bin weston qt6-wayland
   fonts-liberation fonts-dejavu-core
 )
 

@@ -35,6 +35,11 @@ done
 [ -S "$XDG_RUNTIME_DIR/wayland-quorvane" ] || fail "weston did not open its socket"
 
 unset DISPLAY QT_QPA_PLATFORM
+# Qt's Wayland platform and libwayland-client leave blocks at exit, some from a plugin already
+# unloaded that no suppression can name; the program's own leaks are looked for on X11.
+if [ -n "${ASAN_OPTIONS:-}" ]; then
+  export ASAN_OPTIONS="$ASAN_OPTIONS:detect_leaks=0"
+fi
 export WAYLAND_DISPLAY=wayland-quorvane
 printf '[Windows]\r\nDisplay Visible=1\r\n' >"$work/quorvane.ini"
 # The protocol log shows the windows the program asks the compositor for.

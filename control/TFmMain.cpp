@@ -32,6 +32,8 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMoveEvent>
+#include <QPainter>
+#include <QPixmap>
 #include <QPushButton>
 #include <QScreen>
 #include <QStyle>
@@ -224,6 +226,7 @@ void TFmMain::BuildWindow() {
 
     BuildMenus();
     BuildTray();
+    BuildTimerMenu();
 }
 
 void TFmMain::BuildTimesTab(QWidget* page) {
@@ -576,6 +579,77 @@ void TFmMain::BuildTray() {
             });
 }
 
+void TFmMain::BuildTimerMenu() {
+    TTimerEngine& e = *m_engine;
+    // The tray's command actions serve here too: one action per key.
+    const auto made = [this](const char* name) {
+        return findChild<QAction*>(QLatin1String(name), Qt::FindDirectChildrenOnly);
+    };
+    QMenu* timer = Named(new QMenu(tr("&Timer"), menuBar()), "MnTimer");
+    for (const char* name : {"actRun", "actPause", "actSetStartTime", "actJump", "actRestart"})
+        timer->addAction(made(name));
+    QAction* restart = made("actRestart");
+    if (restart->text().isEmpty())
+        restart->setText(tr("Quick Restart"));
+    timer->addSeparator();
+    QAction* add = CommandAction("actAddMinute", e.actAddMinute);
+    QAction* take = CommandAction("actTakeMinute", e.actTakeMinute);
+    timer->addAction(add);
+    timer->addAction(take);
+    timer->addSeparator();
+    QAction* blackout = CommandAction("actBlackout", e.actBlackout);
+    blackout->setCheckable(true);
+    // The item's check follows the engine, also where the item's own toggle did not reach it.
+    const auto follow = [this, blackout] {
+        blackout->setChecked(m_engine->Blackout());
+        ShowBlackout();
+    };
+    e.actBlackout.Changed.Watch(follow);
+    connect(blackout, &QAction::triggered, this, follow);
+    timer->addAction(blackout);
+    timer->addAction(CommandAction("actAttention", e.actAttention));
+    menuBar()->insertMenu(findChild<QMenu*>(QStringLiteral("MnView"))->menuAction(), timer);
+
+    // Add and take in the tray, after the other timer commands.
+    const QList<QAction*> tray = m_trayPopupMenu->actions();
+    const qsizetype jump = tray.indexOf(made("actJump"));
+    m_trayPopupMenu->insertActions(jump + 1 < tray.size() ? tray.at(jump + 1) : nullptr,
+                                   {add, take});
+
+    LaBlackout = Named(new QLabel(tr("Blackout"), LaTime), "LaBlackout");
+    LaBlackout->setAlignment(Qt::AlignCenter);
+    LaBlackout->setAutoFillBackground(true);
+    QPalette palette = LaBlackout->palette();
+    palette.setColor(QPalette::Window, Qt::black);
+    palette.setColor(QPalette::WindowText, Qt::yellow);
+    LaBlackout->setPalette(palette);
+    QFont bold = LaBlackout->font();
+    bold.setBold(true);
+    LaBlackout->setFont(bold);
+    const int height = LaBlackout->sizeHint().height();
+    LaBlackout->setGeometry(0, kTimeHeight - height, kClientWidth, height);
+    LaBlackout->hide();
+}
+
+void TFmMain::ShowBlackout() {
+    const bool dark = m_engine->Blackout();
+    LaBlackout->setVisible(dark);
+    QPalette palette = LaTime->palette();
+    if (dark) {
+        // Grey stripes over the background colour: what the audience sees is not this time.
+        QPixmap tile(8, 8);
+        tile.fill(ToQColor(m_timeBackColour));
+        QPainter painter(&tile);
+        painter.setPen(QPen(QColor(128, 128, 128), 2));
+        painter.drawLine(0, 8, 8, 0);
+        painter.end();
+        palette.setBrush(QPalette::Window, QBrush(tile));
+    } else {
+        palette.setBrush(QPalette::Window, QBrush(ToQColor(m_timeBackColour)));
+    }
+    LaTime->setPalette(palette);
+}
+
 // ---- start-up and shutdown --------------------------------------------------------------------
 
 void TFmMain::FormCreate() {
@@ -822,9 +896,12 @@ void TFmMain::SetControlTimeColour(Colour colour) {
 }
 
 void TFmMain::SetControlTimeBackColour(Colour colour) {
+    m_timeBackColour = colour;
     QPalette palette = LaTime->palette();
     palette.setColor(QPalette::Window, ToQColor(colour));
     LaTime->setPalette(palette);
+    if (LaBlackout != nullptr && m_engine->Blackout())
+        ShowBlackout();
 }
 
 void TFmMain::SetTitleText(const std::string& text) {

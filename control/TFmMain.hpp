@@ -90,6 +90,9 @@ private:
     void BuildMessageTab(QWidget* page);
     void BuildMenus();
     void BuildTray();
+    void BuildTimerMenu();
+    // The time mirror striped and "Blackout" over it while the display window is dark.
+    void ShowBlackout();
     QAction* CommandAction(const char* name, quorvane::TCommand& command);
     void AddProgramAction(QAction* action);
     void CreateDisplayWindow();
@@ -128,6 +131,8 @@ private:
     QMargins m_placedMargins;
 
     QLabel* LaTime = nullptr;
+    QLabel* LaBlackout = nullptr;
+    quorvane::Colour m_timeBackColour = 0x000000;
     QTabWidget* PageControl1 = nullptr;
     QWidget* tsMessage = nullptr;
     QLineEdit* edtMessageText = nullptr;

@@ -124,36 +124,38 @@ bool TFmDisplay::IsVisible() const {
 }
 
 void TFmDisplay::RefreshDisplay() {
-    LaTime->SetCaption(QString::fromStdString(m_engine.Counter.TimeText));
-    lblMessage->SetCaption(m_engine.MessageShowing ? QString::fromStdString(m_engine.MessageText)
-                                                   : QString());
+    ShowTimeCaption(QString::fromStdString(m_engine.Counter.TimeText));
+    ShowMessageCaption(m_engine.MessageShowing ? QString::fromStdString(m_engine.MessageText)
+                                               : QString());
     UpdateTimePie(false);
     ArrangeDisplay();
 }
 
 void TFmDisplay::SetTimeText(const std::string& text) {
-    LaTime->SetCaption(QString::fromStdString(text));
+    ShowTimeCaption(QString::fromStdString(text));
 }
 
 void TFmDisplay::SetTextColour(Colour colour) {
     const QColor c = QColorFromColour(colour);
-    LaTime->SetTextColour(c);
+    m_timeColour = c;
+    PresentCaptions();
     PieChart->SetOutlineColor(c);
     PieChart->SetSegmentColor(0, c);
     PieChart->SetSegmentColor(1, Qt::black);
 }
 
 void TFmDisplay::SetMessageCaption(const std::string& text) {
-    lblMessage->SetCaption(QString::fromStdString(text));
+    ShowMessageCaption(QString::fromStdString(text));
 }
 
 void TFmDisplay::SetMessageColour(Colour colour) {
-    lblMessage->SetTextColour(QColorFromColour(colour));
+    m_messageColour = QColorFromColour(colour);
+    PresentCaptions();
 }
 
 void TFmDisplay::ShowMessageText() {
-    lblMessage->SetCaption(m_engine.MessageShowing ? QString::fromStdString(m_engine.MessageText)
-                                                   : QString());
+    ShowMessageCaption(m_engine.MessageShowing ? QString::fromStdString(m_engine.MessageText)
+                                               : QString());
     ArrangeDisplay();
 }
 
@@ -212,14 +214,56 @@ void TFmDisplay::ApplyBorder() {
     SetBorderless(m_engine.Controls.cbBorderless.Checked());
 }
 
+void TFmDisplay::ApplyOperatorEffects() {
+    PresentCaptions();
+}
+
+void TFmDisplay::ShowTimeCaption(const QString& caption) {
+    m_timeCaption = caption;
+    PresentCaptions();
+}
+
+void TFmDisplay::ShowMessageCaption(const QString& caption) {
+    m_messageCaption = caption;
+    PresentCaptions();
+}
+
+// The labels' own setters repaint only what changed, so this runs as often as the engine asks.
+void TFmDisplay::PresentCaptions() {
+    const bool dark = m_engine.Blackout();
+    // Blackout stands over the attention blink: a dark stage stays dark.
+    const bool attention = !dark && m_engine.AttentionShowing();
+    QString time = m_timeCaption;
+    QString message = m_messageCaption;
+    if (attention) {
+        // The digits and the message blink whatever the state's own display mode shows.
+        time = QString::fromStdString(m_engine.Counter.TimeText);
+        message =
+            m_engine.MessageShowing ? QString::fromStdString(m_engine.MessageText) : QString();
+    }
+    if (dark || (attention && m_engine.AttentionPhase() == 1)) {
+        time.clear();
+        message.clear();
+    }
+    const QColor alert = QColorFromColour(m_engine.Controls.EdExpiredColour.Selected());
+    LaTime->SetTextColour(attention ? alert : m_timeColour);
+    lblMessage->SetTextColour(attention ? alert : m_messageColour);
+    LaTime->SetCaption(time);
+    lblMessage->SetCaption(message);
+    if (dark != m_dark) {
+        m_dark = dark;
+        UpdateTimePie(true);
+    }
+}
+
 void TFmDisplay::UpdateTimePie(bool needsTimeText) {
     const int mode = m_engine.CounterMode();
     bool visible = m_engine.Controls.cbShowTimePie.Checked() && mode >= 0 && mode <= 3 &&
-                   m_engine.CurrentState() != CounterState::Expired;
+                   m_engine.CurrentState() != CounterState::Expired && !m_engine.Blackout();
     // Switching the pie on while the digits are blanked or in their hidden flash half keeps it
     // hidden until the next refresh.
     if (needsTimeText)
-        visible = visible && !LaTime->text().isEmpty();
+        visible = visible && !m_timeCaption.isEmpty();
     if (visible) {
         if (const auto values =
                 quorvane::PieValues(mode, m_engine.Counter.Count, m_engine.Counter.StartTime)) {

@@ -45,6 +45,7 @@ public:
     void RefreshTimePie() override;
     // cbBorderlessClick: the border follows "Borderless Window" while the window is normal.
     void ApplyBorder() override;
+    void ApplyOperatorEffects() override;
 
     // ShowDisplayWindow(true): shows the window with the bounds of DisplayGeometry, maximised
     // and borderless when it says Maximised. Coming out of hiding, it re-applies the counter
@@ -84,11 +85,21 @@ private:
     void UpdateTimePie(bool needsTimeText);
     void UpdateColourKey();
     QMargins FrameMargins() const;
+    // What the state shows goes through these, so that blackout and attention can stand over it.
+    void ShowTimeCaption(const QString& caption);
+    void ShowMessageCaption(const QString& caption);
+    void PresentCaptions();
 
     quorvane::TTimerEngine& m_engine;
     quorvane::TDisplayLayout m_layout;
     QColor m_keyColour = Qt::black;
     bool m_transparent = false;
+    // What the engine last asked the labels to show.
+    QString m_timeCaption = QStringLiteral("00:00:00");
+    QString m_messageCaption = QStringLiteral("Message");
+    QColor m_timeColour = QColor(0, 128, 0);
+    QColor m_messageColour = QColor(128, 0, 128);
+    bool m_dark = false;
 
     // Outer bounds the program asked for; re-applied when the window manager's frame turns out
     // different from the one they were applied with, so the outer size stays what was asked.

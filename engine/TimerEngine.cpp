@@ -1,11 +1,18 @@
 #include "TimerEngine.hpp"
 
+#include <algorithm>
+
 namespace quorvane {
 
 namespace {
 
 constexpr int kClockTickPeriod = 50;
 constexpr int kStayOnTopPeriod = 100;
+// 4 Hz: a change of half every 125 ms, 24 halves in 3 s.
+constexpr int kAttentionHalfPeriod = 125;
+constexpr int kAttentionHalves = 24;
+// The longest time the start time's editors hold, 99:59:59.
+constexpr std::int32_t kLongestTime = 99 * 3600 + 59 * 60 + 59;
 
 std::string TrimControls(const std::string& text) {
     std::size_t begin = 0;
@@ -118,6 +125,18 @@ TTimerEngine::TTimerEngine(IControlView& view, IClock& clock, ITimerFactory& tim
     actUpdateDisplayText.OnExecute = [this] { Counter.actUpdateDisplayText(); };
     actMessageSend.OnExecute = [this] { actMessageSendExecute(); };
     actMessageClear.OnExecute = [this] { actMessageClearExecute(); };
+
+    AttentionTimer = timers.CreateTimer();
+    AttentionTimer->SetInterval(kAttentionHalfPeriod);
+    AttentionTimer->SetOnTimer([this] { AttentionTimerTimer(); });
+    actAddMinute.SetHint("Add a minute to the time left");
+    actTakeMinute.SetHint("Take a minute off the time left");
+    actBlackout.SetHint("Show only the background in the display window");
+    actAttention.SetHint("Blink the display for 3 seconds to catch the speaker's eye");
+    actAddMinute.OnExecute = [this] { ChangeTimeLeft(60); };
+    actTakeMinute.OnExecute = [this] { ChangeTimeLeft(-60); };
+    actBlackout.OnExecute = [this] { SetBlackout(!m_blackout); };
+    actAttention.OnExecute = [this] { actAttentionExecute(); };
 
     auto& c = Controls;
     actCalcStartTime.OnExecute = [this, &c] {
@@ -235,8 +254,8 @@ TTimerEngine::TTimerEngine(IControlView& view, IClock& clock, ITimerFactory& tim
 }
 
 TTimerEngine::~TTimerEngine() {
-    for (auto* timer :
-         {SecondTimer.get(), FlashTimer.get(), StayOnTopTimer.get(), MessageTimer.get()})
+    for (auto* timer : {SecondTimer.get(), FlashTimer.get(), StayOnTopTimer.get(),
+                        MessageTimer.get(), AttentionTimer.get()})
         timer->SetEnabled(false);
 }
 
@@ -513,6 +532,132 @@ void TTimerEngine::OnStateApplied(CounterState state) {
         actEndSoundPlay.Execute();
         break;
     }
+    UpdateTimeLeftCommands(state);
+}
+
+// ---- the operator's actions during a show ----------------------------------------------------
+
+void TTimerEngine::UpdateTimeLeftCommands(CounterState state) {
+    const bool enabled =
+        TCounterEngine::IsCountingMode(CounterMode()) && state != CounterState::Expired;
+    actAddMinute.SetEnabled(enabled);
+    actTakeMinute.SetEnabled(enabled);
+}
+
+void TTimerEngine::ChangeTimeLeft(std::int32_t seconds) {
+    const int mode = CounterMode();
+    const CounterState state = CurrentState();
+    if (!TCounterEngine::IsCountingMode(mode) || state == CounterState::Expired)
+        return;
+    if (state == CounterState::Stopped) {
+        ChangeStartTime(seconds);
+        return;
+    }
+    TCounterEngine& k = Counter;
+    // The direction in which a tick moves the count; taking time moves it the same way.
+    const std::int64_t tick = (mode == 0 || mode == 2) ? -1 : 1;
+    const std::int64_t from = k.Count;
+    std::int64_t to = from - tick * seconds;
+    // Between where the count began and its end value.
+    std::int64_t low = 0;
+    std::int64_t high = 0;
+    switch (mode) {
+    case 0:
+        low = 0;
+        high = std::max<std::int64_t>(kLongestTime, from);
+        break;
+    case 1:
+        low = 0;
+        high = k.StartTime;
+        break;
+    case 2:
+        low = k.CountMin;
+        high = std::max<std::int64_t>(kLongestTime, from);
+        break;
+    default:
+        low = -static_cast<std::int64_t>(k.StartTime);
+        high = k.CountMax;
+        break;
+    }
+    // The end value bounds last, so that no expiry is ever jumped over.
+    if (tick < 0)
+        to = std::max(std::min(to, high), low);
+    else
+        to = std::min(std::max(to, low), high);
+    // The count pauses at the auto-pause point as a tick would; a take never jumps past it.
+    if (Controls.btAutoPauseActive.Checked()) {
+        const std::int64_t point = mode == 3 ? -static_cast<std::int64_t>(k.AutoPauseTime)
+                                             : static_cast<std::int64_t>(k.AutoPauseTime);
+        if ((point - from) * tick > 0 && (to - point) * tick > 0)
+            to = point;
+    }
+    if (to == from)
+        return;
+    k.Count = static_cast<std::int32_t>(to);
+    actUpdateDisplayText.Execute();
+    // The tick's rules, with Paused kept while paused.
+    const bool paused = state == CounterState::Paused;
+    if (paused)
+        ApplyCounterState(CounterState::Paused);
+    else if (Controls.btWarnActive.Checked() && k.WarningRuleHolds())
+        ApplyCounterState(CounterState::Warning);
+    else
+        ApplyCounterState(CounterState::Running);
+    if (k.ExpiryRuleHolds())
+        ApplyCounterState(CounterState::Expired);
+    if (!paused && Controls.btAutoPauseActive.Checked() && k.AutoPauseRuleHolds())
+        ApplyCounterState(CounterState::Paused);
+}
+
+void TTimerEngine::ChangeStartTime(std::int32_t seconds) {
+    auto& c = Controls;
+    const std::int64_t now = static_cast<std::int64_t>(c.EdStartHours.Value()) * 3600 +
+                             c.EdStartMinutes.Value() * 60 + c.EdStartSeconds.Value();
+    const std::int64_t wanted =
+        std::min<std::int64_t>(std::max<std::int64_t>(now + seconds, 0), kLongestTime);
+    if (wanted == now)
+        return;
+    // Written into the editors as the operator would type them; each one's change recalculates
+    // the start time.
+    c.EdStartHours.SetValue(static_cast<int>(wanted / 3600));
+    c.EdStartMinutes.SetValue(static_cast<int>(wanted % 3600 / 60));
+    c.EdStartSeconds.SetValue(static_cast<int>(wanted % 60));
+    actSetStartTime.Execute();
+}
+
+void TTimerEngine::SetBlackout(bool on) {
+    if (on == m_blackout)
+        return;
+    m_blackout = on;
+    ApplyOperatorEffects();
+    // The check items follow the state.
+    actBlackout.Changed.Notify();
+}
+
+void TTimerEngine::actAttentionExecute() {
+    // A second press starts the blink afresh.
+    m_attentionSteps = kAttentionHalves;
+    m_attentionPhase = 0;
+    AttentionTimer->SetEnabled(false);
+    AttentionTimer->SetEnabled(true);
+    ApplyOperatorEffects();
+}
+
+void TTimerEngine::AttentionTimerTimer() {
+    if (m_attentionSteps > 0)
+        --m_attentionSteps;
+    if (m_attentionSteps == 0) {
+        AttentionTimer->SetEnabled(false);
+        m_attentionPhase = 0;
+    } else {
+        m_attentionPhase = 1 - m_attentionPhase;
+    }
+    ApplyOperatorEffects();
+}
+
+void TTimerEngine::ApplyOperatorEffects() {
+    if (m_display)
+        m_display->ApplyOperatorEffects();
 }
 
 // ---- display effects --------------------------------------------------------------------------

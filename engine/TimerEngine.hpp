@@ -62,6 +62,9 @@ public:
     virtual void ApplyDisplayFonts() = 0;
     virtual void RefreshTimePie() = 0;
     virtual void ApplyBorder() = 0;
+    // Blackout or the attention blink started, stepped or ended: the labels show what the
+    // engine's Blackout(), AttentionShowing() and AttentionPhase() say over what the state shows.
+    virtual void ApplyOperatorEffects() {}
 };
 
 // The two sound cues. Play may throw; the error then passes out of the command before its
@@ -151,6 +154,27 @@ public:
         actEndSoundStop{"Stop", {}, false}, actMessageSend{"Send", {}, false},
         actMessageClear{"Clear", {}, false};
 
+    // The operator's actions during a show. Add and take are enabled in the counting modes in
+    // every state but Expired; blackout and attention always.
+    TCommand actAddMinute{"Add a Minute", "Ctrl+Up", false},
+        actTakeMinute{"Take a Minute", "Ctrl+Down", false}, actBlackout{"Blackout", "Ctrl+B"},
+        actAttention{"Attention", "Ctrl+T"};
+    // Steps the attention blink; made after the four timers above.
+    std::unique_ptr<ITimer> AttentionTimer;
+
+    // Gives the speaker `seconds` more time (less when negative): the count moves away from or
+    // towards its end value, never past it and never back past where the count began, and takes
+    // stop at the auto-pause point; the state then follows as after a tick. While stopped, the
+    // start time's editors change instead and Set Start follows.
+    void ChangeTimeLeft(std::int32_t seconds);
+    // The display window shows only its background. Never saved: a new start is never dark.
+    bool Blackout() const { return m_blackout; }
+    void SetBlackout(bool on);
+    // For a few seconds the digits and message blink in the expired colour; phase 1 is the
+    // hidden half.
+    bool AttentionShowing() const { return m_attentionSteps > 0; }
+    int AttentionPhase() const { return m_attentionPhase; }
+
     DisplayMode TimeDisplayMode = DisplayMode::SteadyOn;
     DisplayMode MessageDisplayMode = DisplayMode::SteadyOn;
     int FlashPhase = 0;
@@ -230,6 +254,15 @@ private:
     IClock& m_clock;
     ISoundCues& m_sound;
     IDisplayView* m_display = nullptr;
+
+    void ChangeStartTime(std::int32_t seconds);
+    void UpdateTimeLeftCommands(CounterState state);
+    void actAttentionExecute();
+    void AttentionTimerTimer();
+    void ApplyOperatorEffects();
+    bool m_blackout = false;
+    int m_attentionSteps = 0;
+    int m_attentionPhase = 0;
 };
 
 } // namespace quorvane

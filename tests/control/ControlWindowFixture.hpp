@@ -2,6 +2,7 @@
 // The control window built on a stepped world: timers that fire when the test advances them,
 // a fixed clock, recorded sound and dialogs that the test answers.
 
+#include "TFmDisplay.hpp"
 #include "TFmMain.hpp"
 #include "controls/FakeDialogs.hpp"
 #include "engine/EngineHarness.hpp"
@@ -35,6 +36,15 @@ protected:
         ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
     }
     void TearDown() override { window.reset(); }
+
+    // Shows the display window as "Show Display Window" does and gives the focus back.
+    void ShowDisplayWindowToo() {
+        Controls().MnDisplayWindow.SetChecked(true);
+        window->ShowDisplayWindow(true);
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window->Display()));
+        window->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    }
 
     TTimerEngine& Engine() { return window->Engine(); }
     TControls& Controls() { return window->Engine().Controls; }

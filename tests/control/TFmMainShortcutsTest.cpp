@@ -30,11 +30,7 @@ struct ShortcutsTest : ControlWindowTest {
     void SetUp() override {
         ControlWindowTest::SetUp();
         // Lets a message be sent: the engine sends only while the display window shows.
-        Controls().MnDisplayWindow.SetChecked(true);
-        window->ShowDisplayWindow(true);
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(window->Display()));
-        window->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+        ShowDisplayWindowToo();
     }
     void RunWithQuickRestart(bool quick) {
         Controls().cbQuickRestart.SetChecked(quick);

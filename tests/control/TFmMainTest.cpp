@@ -304,7 +304,7 @@ TEST_F(ControlWindowTest, MenusWithTheirItemsAndShortcuts) {
     QStringList titles;
     for (QAction* menu : window->menuBar()->actions())
         titles << menu->text();
-    EXPECT_EQ(titles, Names({"&File", "View", "&Help"}));
+    EXPECT_EQ(titles, Names({"&File", "&Timer", "View", "&Help"}));
     auto* exit = Find<QAction>("MnExit");
     EXPECT_EQ(exit->text(), QStringLiteral("E&xit"));
     EXPECT_EQ(exit->shortcut(), QKeySequence(Qt::ALT | Qt::Key_F4));
@@ -356,8 +356,8 @@ TEST_F(ControlWindowTest, TrayMenuSharesTheCommandsAndTheirEnabledStates) {
     QStringList items;
     for (QAction* a : menu->actions())
         items << (a->isSeparator() ? QStringLiteral("-") : a->text());
-    EXPECT_EQ(items, Names({"Run", "Pause", "Set Start", "Jump", "-", "Show Controls", "-",
-                            "Exit Timer"}));
+    EXPECT_EQ(items, Names({"Run", "Pause", "Set Start", "Jump", "Add a Minute", "Take a Minute",
+                            "-", "Show Controls", "-", "Exit Timer"}));
     EXPECT_EQ(window->TrayIcon()->toolTip(), QStringLiteral("Quorvane"));
     EXPECT_FALSE(window->TrayIcon()->isVisible()) << "not shown at start";
     EXPECT_EQ(window->TrayIcon()->contextMenu(), nullptr) << "the one menu opens once, by us";

@@ -4,7 +4,18 @@
 #include "TFmDisplay.hpp"
 #include "engine/EngineHarness.hpp"
 
+#include <QColor>
+#include <QImage>
+
 namespace quorvane::testing {
+
+inline int CountPixels(const QImage& image, const QColor& colour) {
+    int n = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            n += image.pixelColor(x, y) == colour;
+    return n;
+}
 
 struct DisplayWorld {
     FakeTimerHost timers;

@@ -15,15 +15,6 @@ using namespace quorvane::testing;
 
 namespace {
 
-int CountPixels(const QImage& image, const QColor& colour) {
-    int n = 0;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            if (image.pixelColor(x, y) == colour)
-                ++n;
-    return n;
-}
-
 struct Display : ::testing::Test, DisplayWorld {
     QImage Grab(QWidget* child) { return display.grab(child->geometry()).toImage(); }
     int DigitHeight() const { return QFontMetrics(display.LaTime->font()).height(); }

@@ -679,6 +679,11 @@ bool TFmMain::FormClose() {
         FmDisplay->RecordGeometry();
     if (!m_settingsLoaded || m_settings.Path.empty())
         return true;
+    if (m_sessionSave) {
+        m_sessionSave(m_settings.Path, *m_engine, MainWindowPlace(),
+                      FmDisplay != nullptr && FmDisplay->isMaximized());
+        return true;
+    }
     bool saved = false;
     RunOperator([this, &saved] {
         SaveSettingsFile(m_settings.Path, *m_engine, MainWindowPlace(),
@@ -686,6 +691,11 @@ bool TFmMain::FormClose() {
         saved = true;
     });
     return saved;
+}
+
+void TFmMain::CloseAtSessionEnd(TSessionSave save) {
+    m_sessionSave = std::move(save);
+    close();
 }
 
 void TFmMain::MnExitClick() {

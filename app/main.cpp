@@ -14,6 +14,7 @@
 #include <QStandardPaths>
 #include <SDL_hints.h>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -63,8 +64,12 @@ int main(int argc, char** argv) {
             saved = SaveAtSessionEnd(path, engine, place, maximised);
         });
     };
+    bool ending = false;
     DeliverCloseSignals([&] {
         CloseModalDialogs();
+        // The first signal ends the program; more of them while it closes change nothing.
+        if (std::exchange(ending, true))
+            return;
         if (live != nullptr)
             endSession(*live);
         else

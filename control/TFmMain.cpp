@@ -662,7 +662,13 @@ void TFmMain::CreateDisplayWindow() {
 }
 
 void TFmMain::closeEvent(QCloseEvent* event) {
-    if (!FormClose()) {
+    m_closing = true;
+    bool closing = FormClose();
+    // A session that ended while the box of a failed save was open does not wait for another.
+    if (!closing && m_sessionSave)
+        closing = FormClose();
+    m_closing = false;
+    if (!closing) {
         event->ignore();
         return;
     }
@@ -695,7 +701,9 @@ bool TFmMain::FormClose() {
 
 void TFmMain::CloseAtSessionEnd(TSessionSave save) {
     m_sessionSave = std::move(save);
-    close();
+    // A close under way, waiting in the box of its failed save, goes on as the session's.
+    if (!m_closing)
+        close();
 }
 
 void TFmMain::MnExitClick() {

@@ -126,6 +126,7 @@ private:
     // overwritten.
     bool m_settingsLoaded = false;
     TSessionSave m_sessionSave;
+    bool m_closing = false;
     bool FirstShowDone = false;
     bool m_inTray = false;
     bool m_snapping = false;

@@ -10,6 +10,7 @@
 #include <QCloseEvent>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTest>
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -215,4 +216,41 @@ TEST_F(StartupShutdownTest, StringsTheOperatorLeavesAloneAreWrittenBackByteForBy
     ASSERT_TRUE(Close());
     EXPECT_EQ(Get(path),
               Replaced(file, "Timing=" + timing, "Timing=/t\xC3\xA9st/caf\xC3\xA9.wavx"));
+}
+
+TEST_F(StartupShutdownTest, ASessionEndClosesWithItsOwnSaveAlsoWhileAFailedSaveShowsItsBox) {
+    const std::string path = PathOf("no-folder/talk.ini");
+    std::vector<std::string> sessionSaves;
+    const auto sessionSave = [&sessionSaves](const std::string& saved, TTimerEngine&,
+                                             const TWindowPlace&,
+                                             bool) { sessionSaves.push_back(saved); };
+    const struct {
+        const char* name;
+        bool operatorClosesFirst;
+    } cases[] = {
+        {"the session ends while the program runs", false},
+        {"the session ends while the box of the operator's failed close is open", true},
+    };
+    for (const auto& c : cases) {
+        Start(path);
+        Show();
+        dialogs.boxes.clear();
+        sessionSaves.clear();
+        QSignalSpy closed(window.get(), &TFmMain::Closed);
+        if (c.operatorClosesFirst) {
+            dialogs.whileOpen = [&] {
+                dialogs.whileOpen = nullptr;
+                window->CloseAtSessionEnd(sessionSave);
+            };
+            window->MnExitClick();
+            EXPECT_EQ(dialogs.boxes.size(), 1u) << c.name << ": the operator's box";
+        } else {
+            window->CloseAtSessionEnd(sessionSave);
+            EXPECT_TRUE(dialogs.boxes.empty()) << c.name;
+        }
+        EXPECT_EQ(sessionSaves, std::vector<std::string>{path}) << c.name;
+        EXPECT_EQ(closed.count(), 1) << c.name;
+        EXPECT_FALSE(window->isVisible()) << c.name;
+        window.reset();
+    }
 }

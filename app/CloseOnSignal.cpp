@@ -1,7 +1,9 @@
 #include "CloseOnSignal.hpp"
 
-#include <QCoreApplication>
+#include <QApplication>
+#include <QDialog>
 #include <QSocketNotifier>
+#include <QWidget>
 #include <csignal>
 #include <fcntl.h>
 #include <sys/socket.h>
@@ -19,22 +21,40 @@ void OnSignal(int /*signal*/) {
 
 } // namespace
 
-void CloseOnSignal(std::function<void()> closeRequest) {
+void CatchCloseSignals() {
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, g_signalPipe) != 0)
         return;
-    auto* notifier =
-        new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, QCoreApplication::instance());
-    QObject::connect(notifier, &QSocketNotifier::activated, notifier,
-                     [request = std::move(closeRequest)] {
-                         char bytes[16];
-                         while (::read(g_signalPipe[0], bytes, sizeof bytes) > 0) {
-                         }
-                         request();
-                     });
     struct sigaction action {};
     action.sa_handler = OnSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
     for (int signal : {SIGTERM, SIGINT, SIGHUP})
         ::sigaction(signal, &action, nullptr);
+}
+
+void DeliverCloseSignals(std::function<void()> onSignal) {
+    if (g_signalPipe[0] < 0)
+        return;
+    auto* notifier =
+        new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, QCoreApplication::instance());
+    QObject::connect(notifier, &QSocketNotifier::activated, notifier,
+                     [request = std::move(onSignal)] {
+                         char bytes[16];
+                         while (::read(g_signalPipe[0], bytes, sizeof bytes) > 0) {
+                         }
+                         request();
+                     });
+}
+
+void CloseModalDialogs() {
+    // Bounded: a dialog that refuses to close must not hold the program in this loop.
+    for (int attempt = 0; attempt < 16; ++attempt) {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (modal == nullptr)
+            return;
+        if (auto* dialog = qobject_cast<QDialog*>(modal))
+            dialog->reject();
+        else
+            modal->close();
+    }
 }

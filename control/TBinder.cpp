@@ -138,7 +138,7 @@ void TBinder::Colour(TColourButton* button, TColourSelector& model) const {
 void TBinder::Text(QLineEdit* editor, TTextEdit& model) const {
     Mirror(editor, model);
     const auto update = [editor, &model] {
-        const QString text = ToQt(model.Text());
+        const QString text = ToQt(model.ShownText());
         if (editor->text() != text)
             editor->setText(text);
     };
@@ -146,25 +146,25 @@ void TBinder::Text(QLineEdit* editor, TTextEdit& model) const {
     model.Changed.Watch(update);
     QObject::connect(editor, &QLineEdit::textChanged, editor,
                      [run = m_run, &model](const QString& text) {
-                         run([&model, &text] { model.SetText(text.toStdString()); });
+                         run([&model, &text] { model.SetShownText(text.toStdString()); });
                      });
 }
 
 void TBinder::FileName(TFileNameEdit* editor, TTextEdit& model) const {
     Mirror(editor, model);
-    const auto update = [editor, &model] { editor->SetText(ToQt(model.Text())); };
+    const auto update = [editor, &model] { editor->SetText(ToQt(model.ShownText())); };
     update();
     model.Changed.Watch(update);
     QObject::connect(editor, &TFileNameEdit::TextChanged, editor,
                      [run = m_run, &model](const QString& text) {
-                         run([&model, &text] { model.SetText(text.toStdString()); });
+                         run([&model, &text] { model.SetShownText(text.toStdString()); });
                      });
 }
 
 void TBinder::Font(TFontSelector* selector, TTextEdit& model) const {
     Mirror(selector, model);
     const auto update = [selector, &model] {
-        const QString name = ToQt(model.Text());
+        const QString name = ToQt(model.ShownText());
         if (selector->FontName() != name)
             selector->SetFontName(name);
     };
@@ -172,7 +172,7 @@ void TBinder::Font(TFontSelector* selector, TTextEdit& model) const {
     model.Changed.Watch(update);
     QObject::connect(selector, &TFontSelector::FontNameChanged, selector,
                      [run = m_run, &model](const QString& name) {
-                         run([&model, &name] { model.SetText(name.toStdString()); });
+                         run([&model, &name] { model.SetShownText(name.toStdString()); });
                      });
 }
 

@@ -736,7 +736,13 @@ void TFmMain::CreateDisplayWindow() {
 }
 
 void TFmMain::closeEvent(QCloseEvent* event) {
-    if (!FormClose()) {
+    m_closing = true;
+    bool closing = FormClose();
+    // A session that ended while the box of a failed save was open does not wait for another.
+    if (!closing && m_sessionSave)
+        closing = FormClose();
+    m_closing = false;
+    if (!closing) {
         event->ignore();
         return;
     }
@@ -753,6 +759,11 @@ bool TFmMain::FormClose() {
         FmDisplay->RecordGeometry();
     if (!m_settingsLoaded || m_settings.Path.empty())
         return true;
+    if (m_sessionSave) {
+        m_sessionSave(m_settings.Path, *m_engine, MainWindowPlace(),
+                      FmDisplay != nullptr && FmDisplay->isMaximized());
+        return true;
+    }
     bool saved = false;
     RunOperator([this, &saved] {
         SaveSettingsFile(m_settings.Path, *m_engine, MainWindowPlace(),
@@ -760,6 +771,13 @@ bool TFmMain::FormClose() {
         saved = true;
     });
     return saved;
+}
+
+void TFmMain::CloseAtSessionEnd(TSessionSave save) {
+    m_sessionSave = std::move(save);
+    // A close under way, waiting in the box of its failed save, goes on as the session's.
+    if (!m_closing)
+        close();
 }
 
 void TFmMain::MnExitClick() {

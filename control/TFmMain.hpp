@@ -51,6 +51,12 @@ public:
     // also while this window is hidden in the tray.
     void ShareShortcuts(QWidget* window) const;
 
+    // Closes for a session that ends (a signal), which cannot wait for the operator: `save`
+    // takes the place of the settings save, and no failure of it keeps the window open.
+    using TSessionSave = std::function<void(const std::string& path, quorvane::TTimerEngine&,
+                                            const quorvane::TWindowPlace&, bool displayMaximised)>;
+    void CloseAtSessionEnd(TSessionSave save);
+
     void MnExitClick();
     void MnAboutClick();
     // Hides the window and its taskbar entry behind the tray icon.
@@ -122,6 +128,8 @@ private:
     // Set once the settings file has been read; a file that could not be read is never
     // overwritten.
     bool m_settingsLoaded = false;
+    TSessionSave m_sessionSave;
+    bool m_closing = false;
     bool FirstShowDone = false;
     bool m_inTray = false;
     bool m_snapping = false;

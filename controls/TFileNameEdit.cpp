@@ -7,6 +7,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QToolButton>
+#include <limits>
 
 TFileNameEdit::TFileNameEdit(IDialogs& dialogs, QWidget* parent)
     : QWidget(parent)
@@ -17,6 +18,8 @@ TFileNameEdit::TFileNameEdit(IDialogs& dialogs, QWidget* parent)
     row->setContentsMargins(0, 0, 0, 0);
     row->setSpacing(1);
     m_editor->setObjectName(QStringLiteral("Editor"));
+    // A path has no length limit of its own; the editor's default would cut it at 32767.
+    m_editor->setMaxLength(std::numeric_limits<int>::max());
     m_browse->setObjectName(QStringLiteral("Browse"));
     m_browse->setText(QStringLiteral("..."));
     m_browse->setAccessibleName(tr("Browse"));

@@ -3,9 +3,14 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace quorvane {
+
+// How text bytes are shown, as UTF-8: the bytes themselves where they are valid UTF-8, otherwise
+// each byte read as Windows-1252, the 8-bit code page older settings files were written in.
+std::string TextShownFor(std::string_view bytes);
 
 using Colour = std::uint32_t; // 0x00BBGGRR, red in the low byte
 
@@ -183,11 +188,20 @@ private:
     Colour m_colour;
 };
 
-// A text editor or a font selector. Its change event fires whenever its text changes.
+// A text editor or a font selector. Its change event fires whenever its text changes. The text
+// is bytes, kept as they were set (a file name need not be UTF-8), and a widget shows them as
+// ShownText.
 class TTextEdit : public TControl {
 public:
     std::function<void()> OnChange;
     const std::string& Text() const { return m_text; }
+    std::string ShownText() const { return TextShownFor(m_text); }
+    // The widget's text, UTF-8. What the bytes already show as is the widget's echo of them and
+    // keeps them; only a text the operator changed replaces them.
+    void SetShownText(std::string shown) {
+        if (shown != ShownText())
+            SetText(std::move(shown));
+    }
     void SetText(std::string text) {
         if (text == m_text)
             return;

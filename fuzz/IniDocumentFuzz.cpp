@@ -69,6 +69,14 @@ void RequireStableBinding(std::string_view bytes) {
     LoadSettings(TIniDocument::FromBytes(saved.SaveToBytes()), second.engine, secondPlace);
     Require(SavedValues(first.engine, firstPlace) == SavedValues(second.engine, secondPlace),
             "controls differ after a save and a load");
+
+    // Whatever bytes a string holds, a widget is given valid UTF-8 for them.
+    const TControls& c = first.engine.Controls;
+    for (const TTextEdit* edit :
+         {&c.edSoundTiming, &c.edSoundAtEnd, &c.edTimeFontName, &c.edMessageFontName}) {
+        const std::string shown = edit->ShownText();
+        Require(TextShownFor(shown) == shown, "a string is not shown as UTF-8");
+    }
 }
 
 } // namespace

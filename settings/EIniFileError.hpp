@@ -13,6 +13,9 @@ public:
     enum class Operation { Open, Create };
 
     EIniFileError(Operation operation, const std::string& path, int errorCode);
+    // A file the program refuses on its own account (a device, a file too large to be settings):
+    // `reason` takes the place of the system's text, and ErrorCode is 0.
+    EIniFileError(Operation operation, const std::string& path, const std::string& reason);
 
     Operation FailedOperation() const { return m_operation; }
     const std::string& Path() const { return m_path; }

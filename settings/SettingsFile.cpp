@@ -1,5 +1,6 @@
 #include "SettingsFile.hpp"
 
+#include "EIniFileError.hpp"
 #include "FileContent.hpp"
 
 #include <filesystem>
@@ -49,6 +50,37 @@ void SaveSettingsFile(const std::string& path, TTimerEngine& engine, const TWind
     TIniDocument document = DocumentAt(path);
     SaveSettings(document, engine, mainWindow, displayMaximised);
     ReplaceFileContent(path, document.SaveToBytes());
+}
+
+std::optional<TRecoveredSave> SaveSettingsFileOrRecover(const std::string& path,
+                                                        const std::string& recoveryPath,
+                                                        TTimerEngine& engine,
+                                                        const TWindowPlace& mainWindow,
+                                                        bool displayMaximised) {
+    std::optional<std::string> failure;
+    TIniDocument document;
+    try {
+        document = DocumentAt(path);
+    } catch (const EIniFileError& error) {
+        failure = error.what();
+    }
+    SaveSettings(document, engine, mainWindow, displayMaximised);
+    const std::string content = document.SaveToBytes();
+    if (!failure) {
+        try {
+            ReplaceFileContent(path, content);
+            return std::nullopt;
+        } catch (const EIniFileError& error) {
+            failure = error.what();
+        }
+    }
+    TRecoveredSave recovered{*failure, recoveryPath, {}};
+    try {
+        ReplaceFileContent(recoveryPath, content);
+    } catch (const EIniFileError& error) {
+        recovered.RecoveryError = error.what();
+    }
+    return recovered;
 }
 
 } // namespace quorvane

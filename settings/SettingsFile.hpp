@@ -2,6 +2,7 @@
 
 #include "SettingsBinding.hpp"
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -40,5 +41,21 @@ void LoadSettingsFile(const std::string& path, TTimerEngine& engine, TWindowPlac
 // cannot be read or the new one cannot be written; the old file is then untouched.
 void SaveSettingsFile(const std::string& path, TTimerEngine& engine, const TWindowPlace& mainWindow,
                       bool displayMaximised);
+
+// What a save at the end of a session did when the settings file could not be saved.
+struct TRecoveredSave {
+    std::string Error;         // why the settings file itself could not be saved
+    std::string RecoveryPath;  // where the settings went instead
+    std::string RecoveryError; // why they could not go there either; empty when they did
+};
+
+// The save of a session that ends, which cannot wait for the operator to answer a box: when the
+// file at `path` cannot be read or written, the same content goes to `recoveryPath` instead (if
+// the file could not even be read, the settings alone). Returns nothing when the file was saved.
+std::optional<TRecoveredSave> SaveSettingsFileOrRecover(const std::string& path,
+                                                        const std::string& recoveryPath,
+                                                        TTimerEngine& engine,
+                                                        const TWindowPlace& mainWindow,
+                                                        bool displayMaximised);
 
 } // namespace quorvane

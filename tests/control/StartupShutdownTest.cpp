@@ -1,11 +1,16 @@
 // The control window from its creation to its close: which settings file it reads, what it tells
 // the operator on the way, the display window of the first showing, and what it writes at close.
 #include "ControlWindowFixture.hpp"
+#include "TFileNameEdit.hpp"
 #include "TFmDisplay.hpp"
 #include "TFmMain.hpp"
+#include "TFontSelector.hpp"
 #include "TempFolderTest.hpp"
 
 #include <QCloseEvent>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
 #include <QTest>
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -153,4 +158,99 @@ TEST_F(StartupShutdownTest, AFileThatCannotBeWrittenKeepsTheProgramOpen) {
     fs::create_directory(folder / "no-folder");
     EXPECT_TRUE(Close());
     EXPECT_EQ(KeyCount(Get(path)), 46);
+}
+
+namespace {
+
+std::string Replaced(std::string text, const std::string& from, const std::string& to) {
+    const auto at = text.find(from);
+    EXPECT_NE(at, std::string::npos) << from;
+    return at == std::string::npos ? text : text.replace(at, from.size(), to);
+}
+
+} // namespace
+
+TEST_F(StartupShutdownTest, StringsTheOperatorLeavesAloneAreWrittenBackByteForByte) {
+    // A file as the program writes it, then given bytes of an older 8-bit file, a path longer
+    // than a line editor takes by default, and a key of someone else's.
+    const std::string path = PathOf("talk.ini");
+    Start(path);
+    Show();
+    ASSERT_TRUE(Close());
+    window.reset();
+    const std::string timing = "/t\xE9st/caf\xE9.wav";
+    const std::string atEnd = "/" + std::string(40000, 'a') + "/end.wav";
+    const std::string font = "Garamond \xE9t\xE9";
+    std::string file = Get(path);
+    file = Replaced(file, "Timing=\r\n", "Timing=" + timing + "\r\n");
+    file = Replaced(file, "At End=\r\n", "At End=" + atEnd + "\r\n");
+    file = Replaced(file, "Font Name=Arial\r\nFont Size=36\r\nDisplay Mode At",
+                    "Font Name=" + font + "\r\nFont Size=36\r\nDisplay Mode At");
+    file += "[Extra]\r\nNote=r\xE9sum\xE9\r\n\r\n";
+    Put(path, file);
+
+    Start(path);
+    Show();
+    auto* timingEditor = window->findChild<TFileNameEdit*>(QStringLiteral("edSoundTiming"));
+    auto* atEndEditor = window->findChild<TFileNameEdit*>(QStringLiteral("edSoundAtEnd"));
+    auto* fontSelector = window->findChild<TFontSelector*>(QStringLiteral("edTimeFontName"));
+    ASSERT_TRUE(timingEditor && atEndEditor && fontSelector);
+    // Shown as the code page such files were written in.
+    EXPECT_EQ(timingEditor->Text(), QStringLiteral("/t\u00E9st/caf\u00E9.wav"));
+    EXPECT_EQ(fontSelector->FontName(), QStringLiteral("Garamond \u00E9t\u00E9"));
+    EXPECT_EQ(atEndEditor->Text().size(), qsizetype(atEnd.size()));
+    // The sound opens the file of that name: its bytes, not the text shown.
+    sound.files.insert(timing);
+    window->findChild<QPushButton*>(QStringLiteral("btTimingSoundPlay"))->click();
+    EXPECT_EQ(sound.log, std::vector<std::string>{"timing play"});
+    ASSERT_TRUE(Close());
+    EXPECT_EQ(Get(path), file);
+    window.reset();
+
+    // What the operator edits is written as the editor holds it, in UTF-8.
+    Start(path);
+    Show();
+    timingEditor = window->findChild<TFileNameEdit*>(QStringLiteral("edSoundTiming"));
+    timingEditor->Editor()->end(false);
+    QTest::keyClicks(timingEditor->Editor(), QStringLiteral("x"));
+    ASSERT_TRUE(Close());
+    EXPECT_EQ(Get(path),
+              Replaced(file, "Timing=" + timing, "Timing=/t\xC3\xA9st/caf\xC3\xA9.wavx"));
+}
+
+TEST_F(StartupShutdownTest, ASessionEndClosesWithItsOwnSaveAlsoWhileAFailedSaveShowsItsBox) {
+    const std::string path = PathOf("no-folder/talk.ini");
+    std::vector<std::string> sessionSaves;
+    const auto sessionSave = [&sessionSaves](const std::string& saved, TTimerEngine&,
+                                             const TWindowPlace&,
+                                             bool) { sessionSaves.push_back(saved); };
+    const struct {
+        const char* name;
+        bool operatorClosesFirst;
+    } cases[] = {
+        {"the session ends while the program runs", false},
+        {"the session ends while the box of the operator's failed close is open", true},
+    };
+    for (const auto& c : cases) {
+        Start(path);
+        Show();
+        dialogs.boxes.clear();
+        sessionSaves.clear();
+        QSignalSpy closed(window.get(), &TFmMain::Closed);
+        if (c.operatorClosesFirst) {
+            dialogs.whileOpen = [&] {
+                dialogs.whileOpen = nullptr;
+                window->CloseAtSessionEnd(sessionSave);
+            };
+            window->MnExitClick();
+            EXPECT_EQ(dialogs.boxes.size(), 1u) << c.name << ": the operator's box";
+        } else {
+            window->CloseAtSessionEnd(sessionSave);
+            EXPECT_TRUE(dialogs.boxes.empty()) << c.name;
+        }
+        EXPECT_EQ(sessionSaves, std::vector<std::string>{path}) << c.name;
+        EXPECT_EQ(closed.count(), 1) << c.name;
+        EXPECT_FALSE(window->isVisible()) << c.name;
+        window.reset();
+    }
 }

@@ -1,5 +1,5 @@
-#include "EngineHarness.hpp"
 #include "SettingsBinding.hpp"
+#include "EngineHarness.hpp"
 
 #include <gtest/gtest.h>
 
@@ -63,20 +63,26 @@ TEST(SettingsBinding, ReadingAndRewritingRules) {
         const char* written; // a line the saved file must hold
     } cases[] = {
         {"lower-case section and key", "[times]\r\nstart time=90\r\n",
-         [](const TTimerEngine& e) { EXPECT_EQ(e.Counter.StartTime, 90); }, "[times]\r\nStart Time=90\r\n"},
+         [](const TTimerEngine& e) { EXPECT_EQ(e.Counter.StartTime, 90); },
+         "[times]\r\nStart Time=90\r\n"},
         {"hex colour written back in decimal", "[Colours]\r\nRun=0x0000FF\r\n",
-         [](const TTimerEngine& e) { EXPECT_EQ(e.Controls.EdRunColour.Selected(), 0xFFu); }, "Run=255\r\n"},
+         [](const TTimerEngine& e) { EXPECT_EQ(e.Controls.EdRunColour.Selected(), 0xFFu); },
+         "Run=255\r\n"},
         {"yes is no integer", "[Options]\r\nStay On Top=yes\r\n",
-         [](const TTimerEngine& e) { EXPECT_FALSE(e.Controls.cbStayOnTop.Checked()); }, "Stay On Top=0\r\n"},
+         [](const TTimerEngine& e) { EXPECT_FALSE(e.Controls.cbStayOnTop.Checked()); },
+         "Stay On Top=0\r\n"},
         {"2 is true and written as 1", "[Options]\r\nStay On Top=2\r\n",
-         [](const TTimerEngine& e) { EXPECT_TRUE(e.Controls.cbStayOnTop.Checked()); }, "Stay On Top=1\r\n"},
+         [](const TTimerEngine& e) { EXPECT_TRUE(e.Controls.cbStayOnTop.Checked()); },
+         "Stay On Top=1\r\n"},
         {"interval clamped", "[Times]\r\nCounter Interval=20\r\n",
          [](const TTimerEngine& e) { EXPECT_EQ(e.Controls.edCounterInterval.Value(), 50); },
          "Counter Interval=50\r\n"},
         {"font size clamped", "[Options]\r\nFont Size=10\r\n",
-         [](const TTimerEngine& e) { EXPECT_EQ(e.Controls.edTimeFontSize.Value(), 24); }, "Font Size=24\r\n"},
+         [](const TTimerEngine& e) { EXPECT_EQ(e.Controls.edTimeFontSize.Value(), 24); },
+         "Font Size=24\r\n"},
         {"timeout clamped", "[Message]\r\nTimeout=60\r\n",
-         [](const TTimerEngine& e) { EXPECT_EQ(e.Controls.edMessageTime.Value(), 10); }, "Timeout=10\r\n"},
+         [](const TTimerEngine& e) { EXPECT_EQ(e.Controls.edMessageTime.Value(), 10); },
+         "Timeout=10\r\n"},
         {"unknown counter mode ignored", "[Options]\r\nCounter Mode=8\r\n",
          [](const TTimerEngine& e) { EXPECT_EQ(e.Controls.edCounterMode.ItemIndex(), -1); },
          "Counter Mode=-1\r\n"},
@@ -86,7 +92,9 @@ TEST(SettingsBinding, ReadingAndRewritingRules) {
         {"unknown keys and sections survive", "[Times]\r\nMine=1\r\n[Extra]\r\nA=b\r\n",
          [](const TTimerEngine&) {}, "[Extra]\r\nA=b\r\n\r\n"},
         {"an uninstalled font name is written back", "[Message]\r\nFont Name=No Such Font\r\n",
-         [](const TTimerEngine& e) { EXPECT_EQ(e.Controls.edMessageFontName.Text(), "No Such Font"); },
+         [](const TTimerEngine& e) {
+             EXPECT_EQ(e.Controls.edMessageFontName.Text(), "No Such Font");
+         },
          "Font Name=No Such Font\r\n"},
         {"windows width is not the text width", "[Windows]\r\nDisplay Width=800\r\n",
          [](const TTimerEngine& e) {
@@ -109,4 +117,36 @@ TEST(SettingsBinding, CommentIsDroppedAndMaximisedComesFromTheLiveWindow) {
     const std::string out = w.Saved("[Windows]\r\n; note\r\nDisplay Maximised=1\r\n");
     EXPECT_EQ(out.find("; note"), std::string::npos);
     EXPECT_NE(out.find("Display Maximised=0"), std::string::npos);
+}
+
+TEST(SettingsBinding, StringBytesAreKeptAndShownAsUtf8OrElseWindows1252) {
+    const struct {
+        const char* name;
+        std::string bytes;
+        std::string shown;
+    } cases[] = {
+        {"ASCII as it is", "Arial", "Arial"},
+        {"valid UTF-8 as it is", "/m\xC3\xBCsik/gong \xE2\x82\xAC.wav",
+         "/m\xC3\xBCsik/gong \xE2\x82\xAC.wav"},
+        {"a Latin-1 letter", "/caf\xE9.wav", "/caf\xC3\xA9.wav"},
+        {"the Windows-1252 euro and quotes", "\x80 \x93x\x94",
+         "\xE2\x82\xAC \xE2\x80\x9Cx\xE2\x80\x9D"},
+        {"a byte Windows-1252 leaves undefined", "a\x81", "a\xC2\x81"},
+        {"one bad byte turns the whole text to Windows-1252", "\xC3\xBC\xFC",
+         "\xC3\x83\xC2\xBC\xC3\xBC"},
+        {"an overlong slash is not UTF-8", "\xC0\xAF", "\xC3\x80\xC2\xAF"},
+        {"an encoded surrogate is not UTF-8", "\xED\xA0\x80", "\xC3\xAD\xC2\xA0\xE2\x82\xAC"},
+        {"a sequence cut short is not UTF-8", "x\xE2\x82", "x\xC3\xA2\xE2\x80\x9A"},
+    };
+    for (const auto& c : cases) {
+        Loaded w("[Sound]\r\nTiming=" + c.bytes + "\r\n");
+        TTextEdit& edit = w.engine.Controls.edSoundTiming;
+        EXPECT_EQ(edit.Text(), c.bytes) << c.name;
+        EXPECT_EQ(edit.ShownText(), c.shown) << c.name;
+        // The widget's echo of what it shows keeps the bytes; an edit replaces them.
+        edit.SetShownText(c.shown);
+        EXPECT_NE(w.Saved("").find("Timing=" + c.bytes + "\r\n"), std::string::npos) << c.name;
+        edit.SetShownText(c.shown + "x");
+        EXPECT_EQ(edit.Text(), c.shown + "x") << c.name;
+    }
 }

@@ -121,3 +121,42 @@ TEST_F(SettingsFileTest, FilesThatCannotBeReadOrWrittenThrowAndChangeNothing) {
     }
     EXPECT_EQ(Get(PathOf("plain")), "x");
 }
+
+TEST_F(SettingsFileTest, ASessionEndThatCannotSaveWritesTheSameContentToTheRecoveryFile) {
+    Put(PathOf("plain"), "x");
+    fs::create_directory(PathOf("folder.ini"));
+    const std::string recovery = PathOf("talk.ini.recovered");
+    const struct {
+        const char* name;
+        std::string path;
+        std::string recoveryPath;
+        bool saved;
+        bool recovered;
+    } cases[] = {
+        {"a file that can be written is saved", PathOf("talk.ini"), recovery, true, false},
+        {"a folder that cannot take the file", PathOf("plain/talk.ini"), recovery, false, true},
+        {"a file that cannot be read", PathOf("folder.ini"), recovery, false, true},
+        {"a recovery file that cannot be written either", PathOf("plain/talk.ini"),
+         PathOf("plain/talk.ini.recovered"), false, false},
+    };
+    for (const auto& c : cases) {
+        EngineWorld world;
+        TWindowPlace place;
+        world.engine.Counter.StartTime = 45;
+        std::error_code ignored;
+        fs::remove(recovery, ignored);
+        const auto result =
+            SaveSettingsFileOrRecover(c.path, c.recoveryPath, world.engine, place, false);
+        EXPECT_EQ(!result.has_value(), c.saved) << c.name;
+        EXPECT_EQ(fs::exists(recovery), c.recovered) << c.name;
+        if (result) {
+            EXPECT_NE(result->Error.find(c.path), std::string::npos) << c.name;
+            EXPECT_EQ(result->RecoveryPath, c.recoveryPath) << c.name;
+            EXPECT_EQ(result->RecoveryError.empty(), c.recovered) << c.name;
+        }
+        if (c.recovered) {
+            EXPECT_NE(Get(recovery).find("Start Time=45\r\n"), std::string::npos) << c.name;
+        }
+    }
+    EXPECT_TRUE(fs::is_directory(PathOf("folder.ini")));
+}

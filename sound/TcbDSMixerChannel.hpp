@@ -89,6 +89,11 @@ private:
     void Refill();
     // False when the buffer was lost on the way (and so released).
     bool FillFromFile(std::uint32_t offset, std::uint32_t size);
+    // The next decoded bytes into Staging at offset; 0 at the end of the data or at a decoding
+    // error.
+    std::uint32_t ReadDecoded(std::uint32_t offset, std::uint32_t size);
+    // Back to the window start for a loop; false when the decoder cannot seek.
+    bool Rewind();
     std::int64_t BytesToEnd() const;
     void BufferLost();
     void Update();

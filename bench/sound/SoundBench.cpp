@@ -159,8 +159,8 @@ void MeasureCpu(const TSoundFile& file, double seconds) {
     for (TcbDSMixerChannel* channel : channels) {
         playing = playing && channel->Playing();
     }
-    std::printf("two channels looping %s, device at %d Hz, %.1f s of audio played%s\n",
-                file.what, file.deviceRate, played, playing ? "" : " (A CHANNEL STOPPED)");
+    std::printf("two channels looping %s, device at %d Hz, %.1f s of audio played%s\n", file.what,
+                file.deviceRate, played, playing ? "" : " (A CHANNEL STOPPED)");
     std::printf("  refill threads     %8.4f %% of one core\n", 100 * refill / played);
     std::printf("  mixer callback     %8.4f %% of one core\n", 100 * render / played);
     std::printf("  together           %8.4f %% of one core (target < 1 %%)\n",

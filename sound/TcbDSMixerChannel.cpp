@@ -299,6 +299,9 @@ std::int64_t TcbDSMixerChannel::BytesToEnd() const {
 }
 
 void TcbDSMixerChannel::Update() {
+    if (m_buffer) {
+        m_buffer->ConvertPending();
+    }
     std::int64_t toEnd = 0;
     bool measured = false;
     if (m_endArmed) {
@@ -335,6 +338,12 @@ void TcbDSMixerChannel::RunUpdate() noexcept {
         } catch (...) {
             // Stopped all the same: only the rewind failed.
         }
+    }
+}
+
+void TcbDSMixerChannel::RunConvert() noexcept {
+    if (m_buffer) {
+        m_buffer->ConvertPending();
     }
 }
 

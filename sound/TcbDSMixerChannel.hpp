@@ -100,6 +100,9 @@ private:
     // One refill cycle on the refill thread; an error stops the channel quietly rather than
     // leaving the ring to repeat its last 4 seconds.
     void RunUpdate() noexcept;
+    // On the refill thread as Play wakes it: the rate conversion of the first fill's rest, which
+    // the device reaches before the first cycle.
+    void RunConvert() noexcept;
     void PostEnd();
     std::uint32_t PlayCursor() const;
     void ResetStreamingState();

@@ -102,18 +102,34 @@ std::uint32_t TcbStreamBuffer::FromConverted(std::uint32_t frame) const {
     return static_cast<std::uint32_t>(std::uint64_t{frame} * m_frames / m_convertedFrames);
 }
 
-void TcbStreamBuffer::Convert(std::uint32_t first, std::uint32_t frames) noexcept {
-    const int channels = m_format.nChannels;
-    if (first != m_nextFrame) {
+void TcbStreamBuffer::Written(std::uint32_t first, std::uint32_t frames) {
+    if (first != (m_nextFrame + m_pendingFrames) % m_frames) {
+        // Not where the last region ended: the resampler's history belongs elsewhere.
         src_reset(m_resampler.get());
+        m_nextFrame = first;
         m_nextConvertedFrame = ToConverted(first);
+        m_pendingFrames = 0;
     }
-    m_nextFrame = (first + frames) % m_frames;
-    const std::uint8_t* in = m_data.get() + std::size_t{first} * m_format.nBlockAlign;
+    m_pendingFrames = std::min(m_pendingFrames + frames, m_frames);
+    // A refill's region is converted whole; of the first fill of a whole ring only its start,
+    // so that Play returns soon: the refill thread converts the rest at once (ConvertPending).
+    Convert(std::min(m_pendingFrames, m_format.nSamplesPerSec / 2));
+}
+
+void TcbStreamBuffer::ConvertPending() {
+    if (m_resampler) {
+        Convert(m_pendingFrames);
+    }
+}
+
+void TcbStreamBuffer::Convert(std::uint32_t frames) noexcept {
+    const int channels = m_format.nChannels;
     float* input = m_convertInput.get();
     while (frames > 0) {
-        const std::uint32_t n = std::min(frames, kConvertFrames);
+        // Up to the end of the ring at most: the written data goes on from its start.
+        const std::uint32_t n = std::min({frames, kConvertFrames, m_frames - m_nextFrame});
         const std::uint32_t samples = n * static_cast<std::uint32_t>(channels);
+        const std::uint8_t* in = m_data.get() + std::size_t{m_nextFrame} * m_format.nBlockAlign;
         if (m_format.wBitsPerSample == 8) {
             for (std::uint32_t i = 0; i < samples; ++i) {
                 input[i] = (static_cast<float>(in[i]) - 128.0f) * (1.0f / 128.0f);
@@ -125,8 +141,9 @@ void TcbStreamBuffer::Convert(std::uint32_t first, std::uint32_t frames) noexcep
                 input[i] = static_cast<float>(v) * (1.0f / 32768.0f);
             }
         }
-        in += std::size_t{n} * m_format.nBlockAlign;
         frames -= n;
+        m_pendingFrames -= n;
+        m_nextFrame = (m_nextFrame + n) % m_frames;
 
         // The output may reach the end of the converted ring: then on from its start.
         std::uint32_t used = 0;
@@ -139,7 +156,7 @@ void TcbStreamBuffer::Convert(std::uint32_t first, std::uint32_t frames) noexcep
             data.src_ratio = m_ratio;
             if (src_process(m_resampler.get(), &data) != 0 ||
                 (data.input_frames_used == 0 && data.output_frames_gen == 0)) {
-                return;
+                break; // cannot happen with a valid ratio; the frames are dropped
             }
             used += static_cast<std::uint32_t>(data.input_frames_used);
             m_nextConvertedFrame += static_cast<std::uint32_t>(data.output_frames_gen);
@@ -196,6 +213,7 @@ std::int32_t TcbStreamBuffer::SetCurrentPosition(std::uint32_t offset) {
         src_reset(m_resampler.get());
         m_nextFrame = offset / m_format.nBlockAlign;
         m_nextConvertedFrame = frame;
+        m_pendingFrames = 0;
     }
     TRendererGuard guard(m_device->Output());
     m_position.store(std::uint64_t{frame} << 32, std::memory_order_release);
@@ -233,7 +251,7 @@ std::int32_t TcbStreamBuffer::Unlock(void* part, std::uint32_t partBytes) {
         return kDSErrInvalidParam;
     }
     if (m_resampler && partBytes > 0) {
-        Convert(static_cast<std::uint32_t>(p - m_data.get()) / m_format.nBlockAlign,
+        Written(static_cast<std::uint32_t>(p - m_data.get()) / m_format.nBlockAlign,
                 partBytes / m_format.nBlockAlign);
     }
     // Pairs with the acquire in MixInto: what was written is visible to the next mixing pass.

@@ -25,7 +25,8 @@ class TcbSoundDevice;
 //
 // A ring at another rate than the device's is converted by a sinc resampler as it is written:
 // Unlock converts the region just written into a second ring at the device rate, on the
-// owner's thread, and the mixer plays that ring sample for sample. The play cursor is still
+// owner's thread (the start of a first fill at once, its rest by ConvertPending on the refill
+// thread), and the mixer plays that ring sample for sample. The play cursor is still
 // given in bytes of the ring's own format. The owner writes the ring in order, region after
 // region; a region that does not follow the last one (after a rewind) restarts the resampler.
 class TcbStreamBuffer {
@@ -47,6 +48,9 @@ public:
     std::int32_t Lock(std::uint32_t offset, std::uint32_t size, void*& part,
                       std::uint32_t& partBytes);
     std::int32_t Unlock(void* part, std::uint32_t partBytes);
+    // Converts what has been written but not yet converted (the tail of a first fill). For the
+    // owner's refill thread; nothing to do without rate conversion.
+    void ConvertPending();
     // Attenuation in hundredths of a decibel: 0 full, -10000 silent.
     std::int32_t SetVolume(std::int32_t volume);
     // Hundredths of a decibel taken off the other side: -10000 left only, 10000 right only.
@@ -77,8 +81,10 @@ private:
     void UpdateGains();
     // Sets up the resampler when the rates differ; without it the mixer interpolates.
     void PrepareConversion(std::uint32_t deviceRate);
-    // Owner's thread: converts ring frames [first, first + frames) into the converted ring.
-    void Convert(std::uint32_t first, std::uint32_t frames) noexcept;
+    // Owner's thread: frames [first, first + frames) have been written.
+    void Written(std::uint32_t first, std::uint32_t frames);
+    // Owner's thread: converts the next `frames` of the pending ones.
+    void Convert(std::uint32_t frames) noexcept;
     std::uint32_t ToConverted(std::uint32_t frame) const;
     std::uint32_t FromConverted(std::uint32_t frame) const;
 
@@ -96,7 +102,8 @@ private:
     std::unique_ptr<float[]> m_converted; // interleaved, at the device rate
     std::uint32_t m_convertedFrames = 0;
     double m_ratio = 1.0;
-    std::uint32_t m_nextFrame = 0;
+    std::uint32_t m_nextFrame = 0;     // the next ring frame to convert
+    std::uint32_t m_pendingFrames = 0; // written from m_nextFrame on, not yet converted
     std::uint32_t m_nextConvertedFrame = 0;
 
     // Frames into the ring played (the converted one when converting), 32 fractional bits:

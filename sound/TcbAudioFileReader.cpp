@@ -335,7 +335,8 @@ std::uint32_t TcbAudioFileReader::Read(void* dest, std::uint32_t size) {
     }
     const std::int64_t startFrame = m_frame;
     const std::int64_t got = DecodeFrames(static_cast<std::uint8_t*>(dest), frames);
-    if (got < frames && sf_error(m_file) != SF_ERR_NO_ERROR) {
+    // What was decoded before a fault is delivered; the fault is raised by the next read.
+    if (got <= 0 && sf_error(m_file) != SF_ERR_NO_ERROR) {
         RaiseDecoderError(kMsENoSeeking);
     }
     if (got <= 0) {

@@ -102,7 +102,8 @@ TEST(SoundCuesCapture, LoopingEndSoundSurvivesRestartUntilSetStart) {
     const auto timing = ToneRuns(capture, kTimingHertz);
     const auto end = ToneRuns(capture, kEndHertz);
     ASSERT_EQ(end.size(), 1u) << "one unbroken end sound";
-    EXPECT_GE(Ms(end[0]), loopedMs - 200);
+    // On a loaded machine the disk driver writes less than the wall clock has run.
+    EXPECT_GE(Ms(end[0]), loopedMs - (fixtures::kSanitized ? 800 : 400));
     EXPECT_LE(Ms(end[0]), loopedMs + 300);
     ASSERT_EQ(timing.size(), 2u) << "the first count and the restarted one";
     EXPECT_GT(timing[1].first, end[0].first) << "the restarted count sounds over the end sound";

@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config git clang-format
   qt6-base-dev qt6-base-dev-tools libqt6svg6 qt6-svg-dev qt6-qpa-plugins libgl-dev
-  libsndfile1-dev libsdl2-dev libxcb1-dev
+  libsndfile1-dev libsdl2-dev libsamplerate0-dev libxcb1-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
   xvfb xauth xdotool trayer x11-utils sox

@@ -52,7 +52,8 @@ bool TSoundCues::FileExists(const std::string& path) const {
     }
     std::error_code error;
     const std::filesystem::file_status status = std::filesystem::status(path, error);
-    return !error && std::filesystem::exists(status) && !std::filesystem::is_directory(status);
+    // A FIFO, a device or a socket is no sound file: opening one could wait for ever.
+    return !error && std::filesystem::is_regular_file(status);
 }
 
 void TSoundCues::Play(TcbDSMixerChannel& channel, const std::string& path, bool loop,

@@ -2,7 +2,12 @@
 
 #include <sndfile.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -50,6 +55,55 @@ std::int32_t SndfileCode(int error) {
     return kSndfileErrorBase | (error & 0xFFFF);
 }
 
+// What libsndfile says when its MPEG probe gives up on a file that is no MP3 at all: "File does
+// not exist or is not a regular file (possibly a pipe?).", wrong for a file known to be regular.
+constexpr int kSndfileBadFileRead = 7;
+
+// A regular file opened for reading; anything else raises as libsndfile words a system error.
+// O_NONBLOCK keeps the open of a FIFO from waiting for a writer; the type is then checked on the
+// open descriptor itself, so the path cannot be swapped between the check and the open.
+int OpenRegularFile(const std::string& fileName) {
+    const int fd = ::open(fileName.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) {
+        throw EAudioReadError(std::string("System error : ") + std::strerror(errno) + ".",
+                              SndfileCode(SF_ERR_SYSTEM));
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        throw EAudioReadError("System error : Not a regular file.", SndfileCode(SF_ERR_SYSTEM));
+    }
+    // Reads of a regular file never wait anyway; cleared so that libsndfile sees a plain file.
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    return fd;
+}
+
+bool DecodesToFloat(int format) {
+    switch (format & SF_FORMAT_SUBMASK) {
+    case SF_FORMAT_VORBIS:
+    case SF_FORMAT_OPUS:
+    case SF_FORMAT_MPEG_LAYER_I:
+    case SF_FORMAT_MPEG_LAYER_II:
+    case SF_FORMAT_MPEG_LAYER_III:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// libsndfile's own scale for float to 16 bits, but clipped: its conversion of a lossy codec's
+// output wraps samples that overshoot full scale, which a file normalised near 0 dBFS does.
+std::int16_t SaturatedSample(float v) {
+    const float scaled = v * 32767.0f;
+    if (!(scaled > -32768.0f)) { // NaN included
+        return scaled != scaled ? 0 : -32768;
+    }
+    if (scaled >= 32767.0f) {
+        return 32767;
+    }
+    return static_cast<std::int16_t>(std::lrint(scaled));
+}
+
 } // namespace
 
 std::string AMErrorText(std::int32_t code) {
@@ -84,11 +138,17 @@ std::uint32_t CutAtWindowEnd(std::uint32_t bytes, std::int64_t sampleStart, std:
 
 TcbAudioFileReader::TcbAudioFileReader(const std::string& fileName) {
     SF_INFO info{};
-    m_file = sf_open(fileName.c_str(), SFM_READ, &info);
+    const int fd = OpenRegularFile(fileName);
+    m_file = sf_open_fd(fd, SFM_READ, &info, SF_TRUE);
     if (m_file == nullptr) {
+        const int error = sf_error(nullptr);
+        if (error == kSndfileBadFileRead) {
+            throw EAudioReadError(sf_error_number(SF_ERR_UNRECOGNISED_FORMAT),
+                                  SndfileCode(SF_ERR_UNRECOGNISED_FORMAT));
+        }
         // sf_strerror tells more than the table entry of the number (the system's reason for a
         // file that cannot be opened, for instance).
-        throw EAudioReadError(sf_strerror(nullptr), SndfileCode(sf_error(nullptr)));
+        throw EAudioReadError(sf_strerror(nullptr), SndfileCode(error));
     }
 
     int bits = 16;
@@ -118,7 +178,7 @@ TcbAudioFileReader::TcbAudioFileReader(const std::string& fileName) {
         bits = 64;
         break;
     default: // 16-bit PCM and every compressed encoding
-        m_kind = TSampleKind::Signed16;
+        m_kind = DecodesToFloat(info.format) ? TSampleKind::FloatTo16 : TSampleKind::Signed16;
         break;
     }
 
@@ -201,7 +261,7 @@ std::int64_t TcbAudioFileReader::DecodeFrames(std::uint8_t* dest, std::int64_t f
     while (done < frames) {
         std::int64_t want = std::min(chunkFrames, frames - done);
         std::int64_t got = 0;
-        if (m_kind == TSampleKind::Float32) {
+        if (m_kind == TSampleKind::Float32 || m_kind == TSampleKind::FloatTo16) {
             static_assert(sizeof(float) == sizeof(std::int32_t));
             got = sf_readf_float(m_file, reinterpret_cast<float*>(m_convert.data()), want);
         } else if (m_kind == TSampleKind::Float64 || m_kind == TSampleKind::Signed16) {
@@ -226,6 +286,14 @@ std::int64_t TcbAudioFileReader::DecodeFrames(std::uint8_t* dest, std::int64_t f
                 out[i] = static_cast<std::uint8_t>((m_convert[i] >> 24) + 128);
             }
             break;
+        case TSampleKind::FloatTo16: {
+            const auto* in = reinterpret_cast<const float*>(m_convert.data());
+            for (std::int64_t i = 0; i < samples; ++i) {
+                const std::int16_t v = SaturatedSample(in[i]);
+                std::memcpy(out + 2 * i, &v, sizeof v);
+            }
+            break;
+        }
         case TSampleKind::Signed24:
             for (std::int64_t i = 0; i < samples; ++i) {
                 const auto v = static_cast<std::uint32_t>(m_convert[i]);
@@ -267,7 +335,8 @@ std::uint32_t TcbAudioFileReader::Read(void* dest, std::uint32_t size) {
     }
     const std::int64_t startFrame = m_frame;
     const std::int64_t got = DecodeFrames(static_cast<std::uint8_t*>(dest), frames);
-    if (got < frames && sf_error(m_file) != SF_ERR_NO_ERROR) {
+    // What was decoded before a fault is delivered; the fault is raised by the next read.
+    if (got <= 0 && sf_error(m_file) != SF_ERR_NO_ERROR) {
         RaiseDecoderError(kMsENoSeeking);
     }
     if (got <= 0) {

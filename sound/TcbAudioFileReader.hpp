@@ -49,7 +49,8 @@ std::uint32_t CutAtWindowEnd(std::uint32_t bytes, std::int64_t sampleStart, std:
 
 // Decodes one audio file to PCM in its own format (8-bit unsigned, 16-, 24- or 32-bit signed,
 // 32- or 64-bit float for PCM files; 16-bit for compressed ones) by sequential reads into the
-// caller's memory, within an optional play window.
+// caller's memory, within an optional play window. Only regular files are opened, and never in
+// a way that waits for a writer: a FIFO or a device named as a sound file fails at once.
 //
 // No lock of its own: created on the UI thread, then used only under its channel's lock, by the
 // UI thread and the channel's refill thread. Creation is not thread-safe against another
@@ -81,7 +82,8 @@ public:
     static constexpr std::int64_t kMaxPlayLength = 1000000000000000; // 10^15
 
 private:
-    enum class TSampleKind { Unsigned8, Signed16, Signed24, Signed32, Float32, Float64 };
+    // Lossy codecs decode to float: their 16-bit samples are converted here, with saturation.
+    enum class TSampleKind { Unsigned8, Signed16, Signed24, Signed32, Float32, Float64, FloatTo16 };
 
     std::int64_t FrameTime(std::int64_t frame) const;
     std::int64_t TimeFrame(std::int64_t time) const;
@@ -101,7 +103,8 @@ private:
     std::int64_t m_playLength = 0;
     std::int64_t m_sampleStart = 0;
     std::int64_t m_sampleEnd = 0;
-    // Only 8- and 24-bit data pass through here: libsndfile has no reader for those widths.
+    // 8- and 24-bit data pass through here, as libsndfile has no reader for those widths, and
+    // the float output of lossy codecs on its way to 16 bits.
     std::array<std::int32_t, 4096> m_convert{};
 };
 

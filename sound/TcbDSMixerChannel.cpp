@@ -227,8 +227,7 @@ bool TcbDSMixerChannel::FillFromFile(std::uint32_t offset, std::uint32_t size) {
     while (r > 0) {
         CbAssert(r > 0, "Read from file not higher than 0");
         if (m_endOffset == -1) {
-            const std::uint32_t n =
-                m_reader->Read(m_staging.get() + p, static_cast<std::uint32_t>(r));
+            const std::uint32_t n = ReadDecoded(p, static_cast<std::uint32_t>(r));
             if (n > 0) {
                 m_positionTimes.AddPositionTime(static_cast<std::int32_t>(p),
                                                 static_cast<std::int32_t>(p + n),
@@ -238,10 +237,10 @@ bool TcbDSMixerChannel::FillFromFile(std::uint32_t offset, std::uint32_t size) {
             }
             if (r > 0) {
                 p += n;
-                if (!m_loop || (n == 0 && rewound)) {
+                const bool atStart = Rewind();
+                if (!m_loop || (n == 0 && rewound) || !atStart) {
                     m_endOffset = p;
                 }
-                m_reader->Seek(0);
                 rewound = true;
             }
         } else {
@@ -268,6 +267,25 @@ bool TcbDSMixerChannel::FillFromFile(std::uint32_t offset, std::uint32_t size) {
     return true;
 }
 
+std::uint32_t TcbDSMixerChannel::ReadDecoded(std::uint32_t offset, std::uint32_t size) {
+    try {
+        return m_reader->Read(m_staging.get() + offset, size);
+    } catch (const EAudioReadError&) {
+        // A file damaged past its start: what was decoded before the fault plays out, and the
+        // fault counts as the end of the data, so that the sound ends (or loops) as at its end.
+        return 0;
+    }
+}
+
+bool TcbDSMixerChannel::Rewind() {
+    try {
+        m_reader->Seek(0);
+        return true;
+    } catch (const EAudioReadError&) {
+        return false;
+    }
+}
+
 void TcbDSMixerChannel::BufferLost() {
     ReleaseBuffer();
 }
@@ -281,6 +299,9 @@ std::int64_t TcbDSMixerChannel::BytesToEnd() const {
 }
 
 void TcbDSMixerChannel::Update() {
+    if (m_buffer) {
+        m_buffer->ConvertPending();
+    }
     std::int64_t toEnd = 0;
     bool measured = false;
     if (m_endArmed) {
@@ -317,6 +338,12 @@ void TcbDSMixerChannel::RunUpdate() noexcept {
         } catch (...) {
             // Stopped all the same: only the rewind failed.
         }
+    }
+}
+
+void TcbDSMixerChannel::RunConvert() noexcept {
+    if (m_buffer) {
+        m_buffer->ConvertPending();
     }
 }
 

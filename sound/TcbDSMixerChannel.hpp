@@ -89,12 +89,20 @@ private:
     void Refill();
     // False when the buffer was lost on the way (and so released).
     bool FillFromFile(std::uint32_t offset, std::uint32_t size);
+    // The next decoded bytes into Staging at offset; 0 at the end of the data or at a decoding
+    // error.
+    std::uint32_t ReadDecoded(std::uint32_t offset, std::uint32_t size);
+    // Back to the window start for a loop; false when the decoder cannot seek.
+    bool Rewind();
     std::int64_t BytesToEnd() const;
     void BufferLost();
     void Update();
     // One refill cycle on the refill thread; an error stops the channel quietly rather than
     // leaving the ring to repeat its last 4 seconds.
     void RunUpdate() noexcept;
+    // On the refill thread as Play wakes it: the rate conversion of the first fill's rest, which
+    // the device reaches before the first cycle.
+    void RunConvert() noexcept;
     void PostEnd();
     std::uint32_t PlayCursor() const;
     void ResetStreamingState();

@@ -48,13 +48,23 @@ bool TcbUpdateChannelThread::Wait(const std::chrono::milliseconds* timeout) {
 }
 
 void TcbUpdateChannelThread::Execute() {
+    // Woken by Play: the first fill may still need converting. Not a refill cycle, so the
+    // cycles keep their period from Play.
+    const auto convert = [this] {
+        TTimedLockGuard guard(m_lock, std::chrono::milliseconds(250));
+        if (guard && m_active && !m_terminated) {
+            m_channel.RunConvert();
+        }
+    };
     while (!m_terminated) {
         if (!m_active) {
             Wait(nullptr);
+            convert();
             continue;
         }
         const std::chrono::milliseconds period(Period.load());
         if (Wait(&period)) {
+            convert();
             continue;
         }
         TTimedLockGuard guard(m_lock, std::chrono::milliseconds(250));
@@ -65,5 +75,4 @@ void TcbUpdateChannelThread::Execute() {
         }
     }
 }
-
 } // namespace quorvane

@@ -126,12 +126,15 @@ void WriteCosine(const std::string& path, int format, int channels, int rate, do
 struct TSoundFile {
     const char* what;
     std::string path;
+    // The rate the device is opened at: a file at another rate is converted.
+    std::int32_t deviceRate = 44100;
 };
 
 void MeasureCpu(const TSoundFile& file, double seconds) {
     auto made = std::make_unique<TMeasuredOutput>(MakeSdlAudioOutput());
     TMeasuredOutput& output = *made;
     TcbDSMixer mixer([](std::function<void()>) {}, std::move(made));
+    mixer.SetFrequency(file.deviceRate);
     TcbDSMixerChannel* channels[] = {&mixer.CreateChannel(), &mixer.CreateChannel()};
     for (TcbDSMixerChannel* channel : channels) {
         channel->OpenFile(file.path);
@@ -156,8 +159,8 @@ void MeasureCpu(const TSoundFile& file, double seconds) {
     for (TcbDSMixerChannel* channel : channels) {
         playing = playing && channel->Playing();
     }
-    std::printf("two channels looping %s, %.1f s of audio played%s\n", file.what, played,
-                playing ? "" : " (A CHANNEL STOPPED)");
+    std::printf("two channels looping %s, device at %d Hz, %.1f s of audio played%s\n", file.what,
+                file.deviceRate, played, playing ? "" : " (A CHANNEL STOPPED)");
     std::printf("  refill threads     %8.4f %% of one core\n", 100 * refill / played);
     std::printf("  mixer callback     %8.4f %% of one core\n", 100 * render / played);
     std::printf("  together           %8.4f %% of one core (target < 1 %%)\n",
@@ -184,6 +187,7 @@ void MeasureLatency(const TSoundFile& file, int plays) {
     auto made = std::make_unique<TMeasuredOutput>(MakeSdlAudioOutput());
     TMeasuredOutput& output = *made;
     TcbDSMixer mixer([](std::function<void()>) {}, std::move(made));
+    mixer.SetFrequency(file.deviceRate);
     TcbDSMixerChannel& channel = mixer.CreateChannel();
 
     // The first Play also opens the device.
@@ -225,8 +229,8 @@ void MeasureLatency(const TSoundFile& file, int plays) {
         latencies.fromOpenFile.push_back(Ms(output.HeardAt() - opening).count());
         channel.Stop();
     }
-    std::printf("latency to the first non-silent sample, %s, %d plays%s\n", file.what, plays,
-                missed > 0 ? " (SOME NEVER SOUNDED)" : "");
+    std::printf("latency to the first non-silent sample, %s, device at %d Hz, %d plays%s\n",
+                file.what, file.deviceRate, plays, missed > 0 ? " (SOME NEVER SOUNDED)" : "");
     std::printf("  %-34s %6.1f ms\n", "first Play, opening the device", cold);
     Report("Play to the device (target <= 50)", latencies.fromPlay);
     Report("time spent inside Play", latencies.insidePlay);
@@ -249,11 +253,15 @@ int main(int argc, char** argv) {
     WriteCosine(wav.path, SF_FORMAT_WAV | SF_FORMAT_PCM_16, 2, 44100, 3.0);
     WriteCosine(narrow.path, SF_FORMAT_WAV | SF_FORMAT_PCM_U8, 1, 22050, 3.0);
     WriteCosine(ogg.path, SF_FORMAT_OGG | SF_FORMAT_VORBIS, 2, 44100, 3.0);
+    // Rates converted to a 48 kHz device.
+    const TSoundFile cd48{"16-bit stereo 44100 Hz WAV", wav.path, 48000};
+    const TSoundFile hi48{"16-bit stereo 96000 Hz WAV", dir.File("tone96.wav"), 48000};
+    WriteCosine(hi48.path, SF_FORMAT_WAV | SF_FORMAT_PCM_16, 2, 96000, 3.0);
 
-    for (const TSoundFile* file : {&wav, &narrow, &ogg}) {
+    for (const TSoundFile* file : {&wav, &narrow, &ogg, &cd48, &hi48}) {
         MeasureCpu(*file, seconds);
     }
-    for (const TSoundFile* file : {&wav, &ogg}) {
+    for (const TSoundFile* file : {&wav, &ogg, &cd48, &hi48}) {
         MeasureLatency(*file, plays);
     }
     return 0;

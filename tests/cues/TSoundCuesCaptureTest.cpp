@@ -102,7 +102,8 @@ TEST(SoundCuesCapture, LoopingEndSoundSurvivesRestartUntilSetStart) {
     const auto timing = ToneRuns(capture, kTimingHertz);
     const auto end = ToneRuns(capture, kEndHertz);
     ASSERT_EQ(end.size(), 1u) << "one unbroken end sound";
-    EXPECT_GE(Ms(end[0]), loopedMs - 200);
+    // On a loaded machine the disk driver writes less than the wall clock has run.
+    EXPECT_GE(Ms(end[0]), loopedMs - (fixtures::kSanitized ? 800 : 400));
     EXPECT_LE(Ms(end[0]), loopedMs + 300);
     ASSERT_EQ(timing.size(), 2u) << "the first count and the restarted one";
     EXPECT_GT(timing[1].first, end[0].first) << "the restarted count sounds over the end sound";
@@ -209,6 +210,44 @@ TEST(SoundCuesCapture, UnreadableEndSoundIsSilentAtExpiryAndShownWhenPlayed) {
     EXPECT_TRUE(e.actEndSoundPlay.Enabled());
     EXPECT_FALSE(e.actEndSoundStop.Enabled());
     EXPECT_EQ(w.Cues->EndChannel.FileName(), "");
+}
+
+TEST(SoundCuesCapture, DamagedEndSoundPlaysItsGoodPartAndTheCueBecomesIdle) {
+    cues::TCueWorld w;
+    TTimerEngine& e = *w.Engine;
+    // Longer than the channel's ring, cut at 60 %: the damage is met while refilling.
+    const std::string path = w.EndPath + ".flac";
+    fixtures::WriteTone(path, 8.0, SF_FORMAT_FLAC | SF_FORMAT_PCM_16, 2, 44100, kEndHertz);
+    fixtures::Truncate(path, std::filesystem::file_size(path) * 6 / 10);
+    e.Controls.edSoundAtEnd.SetText(path);
+    w.Prepare(0, 1);
+    e.actRun.Execute();
+    ASSERT_TRUE(w.WaitFor([&] { return w.State() == CounterState::Expired; }, 5000));
+    EXPECT_FALSE(e.actEndSoundPlay.Enabled());
+    ASSERT_TRUE(w.WaitFor([&] { return e.actEndSoundPlay.Enabled(); }, 15000))
+        << "the end reached the engine";
+    EXPECT_FALSE(e.actEndSoundStop.Enabled());
+
+    const auto capture = w.Capture();
+    const auto end = ToneRuns(capture, kEndHertz);
+    ASSERT_EQ(end.size(), 1u);
+    EXPECT_GT(Ms(end[0]), 4000) << "the good part, past the first fill, is heard";
+}
+
+TEST(SoundCuesCapture, FifoAsEndSoundIsSilentAndNeverWaitsForAWriter) {
+    cues::TCueWorld w;
+    TTimerEngine& e = *w.Engine;
+    const std::string fifo = w.EndPath + ".fifo";
+    fixtures::MakeFifo(fifo);
+    e.Controls.edSoundAtEnd.SetText(fifo);
+    w.Prepare(0, 1);
+    e.actRun.Execute();
+    // The count would stop here if opening the FIFO waited for a writer.
+    ASSERT_TRUE(w.WaitFor([&] { return w.State() == CounterState::Expired; }, 5000));
+    EXPECT_TRUE(e.actEndSoundPlay.Enabled()) << "nothing plays, as for a missing file";
+    EXPECT_NO_THROW(e.actEndSoundPlay.Execute()) << "and no message";
+    EXPECT_TRUE(e.actEndSoundPlay.Enabled());
+    EXPECT_FALSE(w.Cues->EndChannel.Playing());
 }
 
 TEST(SoundCuesCapture, WithoutASoundDeviceRunRaisesAndTheCountGoesOn) {

@@ -7,12 +7,14 @@
 #include <chrono>
 #include <cmath>
 #include <cstdint>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <numbers>
 #include <stdexcept>
 #include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
@@ -109,6 +111,51 @@ inline void WriteTone(const std::string& path, double seconds,
     WriteSound(path, format, channels, rate, frames, [&](std::int64_t f, int) {
         return amplitude * std::sin(2.0 * std::numbers::pi * hertz * static_cast<double>(f) / rate);
     });
+}
+
+// Samples one channel of interleaved 16-bit sound: how often it jumps by more than 20000 (a
+// wrapped sample does, a sine of 440 Hz never), and its pitch from rising zero crossings.
+struct TSignalCheck {
+    int jumps = 0;
+    double hertz = 0;
+};
+
+inline TSignalCheck CheckSignal(const std::int16_t* samples, std::size_t frames, int channels,
+                                int rate) {
+    TSignalCheck check;
+    int crossings = 0;
+    std::size_t first = 0;
+    std::size_t last = 0;
+    for (std::size_t f = 1; f < frames; ++f) {
+        const int previous = samples[(f - 1) * channels];
+        const int now = samples[f * channels];
+        if (std::abs(now - previous) > 20000) {
+            ++check.jumps;
+        }
+        if (previous < 0 && now >= 0) {
+            if (crossings++ == 0) {
+                first = f;
+            }
+            last = f;
+        }
+    }
+    if (crossings > 1) {
+        check.hertz =
+            (crossings - 1) * static_cast<double>(rate) / static_cast<double>(last - first);
+    }
+    return check;
+}
+
+// How far below full scale 0.05 dB lies: where many cue sounds are normalised to.
+inline double LoudAmplitude() {
+    return std::pow(10.0, -0.05 / 20.0);
+}
+
+// Opens a FIFO at path, which blocks a reader's open until a writer comes.
+inline void MakeFifo(const std::string& path) {
+    if (::mkfifo(path.c_str(), 0600) != 0) {
+        throw std::runtime_error("cannot make FIFO " + path);
+    }
 }
 
 inline void WriteText(const std::string& path, const std::string& text) {

@@ -102,7 +102,7 @@ TEST_F(SoundCuesTest, TimingAlwaysLoopsAndTheEndLoopsAsAsked) {
     }
 }
 
-TEST_F(SoundCuesTest, FileExistsOnlyForAFileThatIsThere) {
+TEST_F(SoundCuesTest, FileExistsOnlyForARegularFileThatIsThere) {
     const std::string tone = Tone("there.wav", 0.1);
     const std::string text = dir.File("words.wav");
     fixtures::WriteText(text, "not a sound");
@@ -111,6 +111,10 @@ TEST_F(SoundCuesTest, FileExistsOnlyForAFileThatIsThere) {
     EXPECT_FALSE(cues->FileExists(dir.File(""))) << "a folder";
     EXPECT_TRUE(cues->FileExists(tone));
     EXPECT_TRUE(cues->FileExists(text)) << "what it holds is the player's business";
+    const std::string fifo = dir.File("pipe.wav");
+    fixtures::MakeFifo(fifo);
+    EXPECT_FALSE(cues->FileExists(fifo)) << "opening a FIFO would wait for a writer";
+    EXPECT_FALSE(cues->FileExists("/dev/zero")) << "a device";
 }
 
 TEST_F(SoundCuesTest, RefusedFileRaisesAndLeavesTheCueIdle) {

@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+
+#include <future>
 #include <vector>
 
 using namespace quorvane;
@@ -294,6 +297,94 @@ TEST_F(ReaderTest, BadFilesRaiseAReadableError) {
             EXPECT_EQ(static_cast<std::uint32_t>(e.ErrorCode) & 0xFFFF0000u, 0x8A5F0000u);
         }
     }
+}
+
+TEST_F(ReaderTest, LoudLossyFilesSaturateInsteadOfWrapping) {
+    struct Case {
+        const char* name;
+        int format;
+    };
+    const Case cases[] = {
+        {"Ogg Vorbis", SF_FORMAT_OGG | SF_FORMAT_VORBIS},
+        {"Ogg Opus", SF_FORMAT_OGG | SF_FORMAT_OPUS},
+        {"MP3", SF_FORMAT_MPEG | SF_FORMAT_MPEG_LAYER_III},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string path = dir.File(std::string(c.name) + ".snd");
+        // Opus runs at 48 kHz only.
+        fixtures::WriteTone(path, 2.0, c.format, 2, 48000, 440.0, fixtures::LoudAmplitude());
+        TcbAudioFileReader reader(path);
+        ASSERT_EQ(reader.Format().wBitsPerSample, 16);
+        std::vector<std::int16_t> samples(2 * 48000 * 2);
+        const std::uint32_t bytes =
+            reader.Read(samples.data(), static_cast<std::uint32_t>(samples.size() * 2));
+        ASSERT_GT(bytes, 48000u * 4);
+        // Past the codec's start-up, where it may ramp in.
+        const std::size_t skip = 4800;
+        for (int ch = 0; ch < 2; ++ch) {
+            const fixtures::TSignalCheck check =
+                fixtures::CheckSignal(samples.data() + skip * 2 + ch, bytes / 4 - skip, 2, 48000);
+            EXPECT_EQ(check.jumps, 0) << "channel " << ch;
+            EXPECT_NEAR(check.hertz, 440.0, 4.4) << "channel " << ch;
+        }
+    }
+}
+
+TEST_F(ReaderTest, Mp3DecodesAndSeeksBackToItsStart) {
+    const std::string path = dir.File("tone.mp3");
+    fixtures::WriteTone(path, 1.0, SF_FORMAT_MPEG | SF_FORMAT_MPEG_LAYER_III, 2, 44100);
+    TcbAudioFileReader reader(path);
+    // The encoder's delay and padding are taken off: the length is the one written.
+    EXPECT_NEAR(static_cast<double>(reader.Duration()), 1e7, 1e4);
+    std::vector<std::uint8_t> first(17640);
+    std::vector<std::uint8_t> again(17640);
+    ASSERT_EQ(reader.Read(first.data(), 17640), 17640u);
+    std::vector<std::uint8_t> rest(705600);
+    reader.Read(rest.data(), 705600);
+    reader.Seek(0);
+    EXPECT_EQ(reader.Position(), 0);
+    ASSERT_EQ(reader.Read(again.data(), 17640), 17640u);
+    EXPECT_EQ(first, again);
+}
+
+TEST_F(ReaderTest, UnreadableFileThatIsThereIsNotCalledMissing) {
+    // libsndfile's MPEG probe calls such a file missing or a pipe.
+    const std::string path = dir.File("noise.mp3");
+    std::string noise;
+    for (int i = 0; i < 5000; ++i) {
+        noise += static_cast<char>(i * 7919 % 251);
+    }
+    fixtures::WriteText(path, noise);
+    try {
+        TcbAudioFileReader reader(path);
+        FAIL() << "opened";
+    } catch (const EAudioReadError& e) {
+        EXPECT_STREQ(e.what(), "Format not recognised.");
+    }
+}
+
+TEST_F(ReaderTest, FifoFailsAtOnceInsteadOfWaitingForAWriter) {
+    const std::string path = dir.File("pipe.wav");
+    fixtures::MakeFifo(path);
+    auto opening = std::async(std::launch::async, [&] {
+        try {
+            TcbAudioFileReader reader(path);
+            return std::string("opened");
+        } catch (const EAudioReadError& e) {
+            return std::string(e.what());
+        }
+    });
+    // A reader that waits for a writer waits for ever; any bound tells them apart.
+    if (opening.wait_for(fixtures::Lateness()) != std::future_status::ready) {
+        // Releases the open so that the test can end.
+        const int writer = ::open(path.c_str(), O_WRONLY | O_NONBLOCK);
+        ADD_FAILURE() << "the open waits for a writer";
+        opening.wait();
+        ::close(writer);
+        return;
+    }
+    EXPECT_EQ(opening.get(), "System error : Not a regular file.");
 }
 
 TEST_F(ReaderTest, TruncatedDataEndsEarlyWithoutError) {

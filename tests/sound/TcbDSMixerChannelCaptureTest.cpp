@@ -7,6 +7,7 @@
 // a bound on the frames written while the test did something holds however loaded the machine
 // is. The times of refill cycles do not: bounds on them allow for a late wake-up.
 
+#include "TcbAudioFileReader.hpp"
 #include "TcbDSMixer.hpp"
 #include "TcbDSMixerChannel.hpp"
 
@@ -15,6 +16,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 
@@ -49,6 +52,21 @@ protected:
         std::vector<std::int16_t> samples(static_cast<std::size_t>(info.frames * 2));
         sf_readf_short(file, samples.data(), info.frames);
         sf_close(file);
+        return samples;
+    }
+
+    // What the reader decodes of a file, to its end or to the first decoding error.
+    static std::vector<std::int16_t> Decoded(const std::string& path) {
+        TcbAudioFileReader reader(path);
+        std::vector<std::int16_t> samples;
+        std::vector<std::int16_t> block(8192);
+        try {
+            while (const std::uint32_t bytes = reader.Read(block.data(), 16384)) {
+                samples.insert(samples.end(), block.begin(), block.begin() + bytes / 2);
+            }
+        } catch (const EAudioReadError&) {
+            // The decoded part is what plays.
+        }
         return samples;
     }
 
@@ -225,6 +243,123 @@ TEST_F(CaptureTest, LoopHasNoGapAtTheSeam) {
     const std::size_t length = segments[0].second - segments[0].first;
     EXPECT_GT(length, 44100u * 9 / 2) << "over four seams and the end of the ring";
     ExpectFileAt(capture, segments[0].first, length, file);
+}
+
+TEST_F(CaptureTest, DamagedFilePlaysItsDecodedPartAndThenEnds) {
+    struct Case {
+        const char* name;
+        int format;
+    };
+    const Case cases[] = {
+        {"FLAC", SF_FORMAT_FLAC | SF_FORMAT_PCM_16},
+        {"MP3", SF_FORMAT_MPEG | SF_FORMAT_MPEG_LAYER_III},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (!mixer) { // the capture of the case before closed it
+            SetUp();
+        }
+        ends = 0;
+        // Longer than the ring, so that the damage is met by a refill cycle, not the first fill.
+        const std::string path = dir.File(std::string("damaged-") + c.name);
+        // A cosine, so that the first frame is not silent.
+        fixtures::WriteSound(path, c.format, 2, 44100, 8 * 44100, [](std::int64_t f, int) {
+            return 0.5 * std::cos(2 * std::numbers::pi * 440 * f / 44100.0);
+        });
+        fixtures::Truncate(path, std::filesystem::file_size(path) * 6 / 10);
+        const auto decoded = Decoded(path);
+        ASSERT_GT(decoded.size() / 2, 44100u * 4);
+        channel->OpenFile(path);
+        channel->Play();
+        loop.RunFor(8000ms + fixtures::Lateness(), [&] { return ends > 0; });
+        EXPECT_EQ(ends, 1);
+        EXPECT_FALSE(channel->Playing());
+        loop.RunFor(500ms);
+        EXPECT_EQ(ends, 1) << "once";
+
+        const auto capture = Capture();
+        const auto segments = Segments(capture);
+        ASSERT_EQ(segments.size(), 1u);
+        EXPECT_EQ(segments[0].second - segments[0].first, decoded.size() / 2)
+            << "the decoded part is heard whole";
+        ExpectFileAt(capture, segments[0].first, decoded.size() / 2, decoded);
+    }
+}
+
+TEST_F(CaptureTest, RateConversionFiltersWhatTheDeviceCannotPlay) {
+    // 96 kHz into the 44.1 kHz device: a 30 kHz tone on the left has no place in the output
+    // (unfiltered it folds to 14.1 kHz); a 1 kHz tone on the right passes.
+    const std::string path = dir.File("high.wav");
+    fixtures::WriteSound(path, SF_FORMAT_WAV | SF_FORMAT_PCM_16, 2, 96000, 96000,
+                         [](std::int64_t f, int side) {
+                             const double hertz = side == 0 ? 30000.0 : 1000.0;
+                             return 0.5 * std::sin(2 * std::numbers::pi * hertz * f / 96000.0);
+                         });
+    channel->OpenFile(path);
+    channel->SetLoop(true);
+    channel->Play();
+    ASSERT_TRUE(RunUntilCaptured(5.0)) << "past the first fill, into refilled data";
+    channel->Stop();
+
+    const auto capture = Capture();
+    std::size_t first = 0;
+    while (first < capture.size() / 2 && capture[2 * first + 1] == 0) {
+        ++first;
+    }
+    const std::size_t last = capture.size() / 2;
+    ASSERT_GT(last, first + 44100 * 4);
+    // The edges of the sound ramp in and out through the filter.
+    double left = 0;
+    double right = 0;
+    const std::size_t from = first + 4410;
+    const std::size_t to = last - 4410;
+    for (std::size_t f = from; f < to; ++f) {
+        left += std::pow(capture[2 * f] / 32768.0, 2);
+        right += std::pow(capture[2 * f + 1] / 32768.0, 2);
+    }
+    const double tone = 0.5 / std::sqrt(2.0);
+    const double n = static_cast<double>(to - from);
+    EXPECT_LT(20 * std::log10(std::sqrt(left / n) / tone), -60.0) << "the alias of 30 kHz";
+    EXPECT_NEAR(std::sqrt(right / n), tone, tone * 0.05) << "1 kHz passes";
+}
+
+TEST_F(CaptureTest, LoopingMp3WithItsEncoderHeaderHasNoGapAtTheSeam) {
+    // libsndfile's MP3 encoder writes the LAME header that tells the decoder the encoder's
+    // delay and padding. 441 whole cycles in the second, so the loop itself makes no jump.
+    const std::string path = dir.File("loop.mp3");
+    fixtures::WriteSound(path, SF_FORMAT_MPEG | SF_FORMAT_MPEG_LAYER_III, 2, 44100, 44100,
+                         [](std::int64_t f, int) {
+                             return 0.5 * std::cos(2 * std::numbers::pi * 441 * f / 44100.0);
+                         });
+    channel->OpenFile(path);
+    channel->SetLoop(true);
+    channel->Play();
+    ASSERT_TRUE(RunUntilCaptured(5.0));
+    channel->Stop();
+
+    const auto capture = Capture();
+    const auto segments = Segments(capture);
+    ASSERT_EQ(segments.size(), 1u);
+    ASSERT_GT(segments[0].second - segments[0].first, 44100u * 4);
+    // A cycle is 100 frames; a gap of 1 ms (44 frames) stretches the one it falls into, and
+    // shows as a quiet run, where the tone is never quiet for more than a few frames.
+    std::size_t previousCrossing = 0;
+    std::size_t longestCycle = 0;
+    std::size_t quiet = 0;
+    std::size_t longestQuiet = 0;
+    for (std::size_t f = segments[0].first + 4410; f + 4410 < segments[0].second; ++f) {
+        const int v = capture[2 * f];
+        quiet = std::abs(v) < 1000 ? quiet + 1 : 0;
+        longestQuiet = std::max(longestQuiet, quiet);
+        if (capture[2 * (f - 1)] < 0 && v >= 0) {
+            if (previousCrossing != 0) {
+                longestCycle = std::max(longestCycle, f - previousCrossing);
+            }
+            previousCrossing = f;
+        }
+    }
+    EXPECT_LT(longestCycle, 100u + 44u);
+    EXPECT_LT(longestQuiet, 44u);
 }
 
 TEST_F(CaptureTest, StopRaisesNoEndAndPlayStartsOver) {

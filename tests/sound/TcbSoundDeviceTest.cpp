@@ -82,6 +82,8 @@ void FillSine(TcbStreamBuffer& buffer, double hertz) {
         }
     }
     ASSERT_EQ(buffer.Unlock(part, bytes), kDSOk);
+    // As the refill thread does after a first fill: the rest of a converted ring.
+    buffer.ConvertPending();
 }
 
 struct Measure {

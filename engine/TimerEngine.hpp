@@ -204,6 +204,8 @@ private:
     void ClearGroup(TSpinEdit& h, TSpinEdit& m, TSpinEdit& s);
     void Relabel(int mode);
     void UpdateFlashTimer();
+    void ShowTimeAgain();
+    int CountingTickPeriod() const;
 
     void actRunExecute();
     void actPauseExecute();

@@ -273,8 +273,8 @@ TEST_F(ControlWindowTest, ColourPaletteAndFileDialogSuspendStayOnTopAndAlwaysRes
 
     Engine().StayOnTopTimer->SetEnabled(false);
     ShowTab("tsSound");
-    // On Linux Qt names a drop-down list by its selected item, as AT-SPI expects, and ties it to
-    // its label through the labelled-by relation, which is where a screen reader finds it.
+    // A drop-down list is tied to its label through the labelled-by relation as well as named by
+    // it, and describes itself by its hint.
     struct {
         const char* name;
         const char* label;
@@ -479,8 +479,8 @@ TEST_F(ControlWindowTest, AScreenReaderFindsNamesDescriptionsAndTheTime) {
         EXPECT_EQ(a->text(QAccessible::Name), QString::fromUtf8(c.accessibleName)) << c.name;
         EXPECT_EQ(a->text(QAccessible::Description), QString::fromUtf8(c.description)) << c.name;
     }
-    // On Linux Qt names a drop-down list by its selected item, as AT-SPI expects, and ties it to
-    // its label through the labelled-by relation, which is where a screen reader finds it.
+    // A drop-down list is tied to its label through the labelled-by relation as well as named by
+    // it, and describes itself by its hint.
     struct {
         const char* name;
         const char* label;

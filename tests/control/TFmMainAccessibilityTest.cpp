@@ -2,6 +2,8 @@
 // calls reaches the engine and the saved file as the mouse does, and every control has its name.
 #include "ControlWindowFixture.hpp"
 #include "SettingsFile.hpp"
+#include "TColourButton.hpp"
+#include "TColourPalette.hpp"
 #include "TFmDisplay.hpp"
 #include "TSpinEditor.hpp"
 #include "TempFolderTest.hpp"
@@ -389,4 +391,34 @@ TEST_F(AccessibilityTest, TheTrayMenuIsReachableWhileItIsOpen) {
     QTest::keyClick(menu, Qt::Key_Escape);
     ASSERT_TRUE(Eventually([menu] { return !menu->isVisible(); }));
     EXPECT_FALSE(listed());
+}
+
+TEST_F(AccessibilityTest, PressOnACommandButtonAndOnAColourSelectorActsLikeTheirClick) {
+    const auto press = [](QWidget* widget) {
+        QAccessibleActionInterface* actions = Accessible(widget)->actionInterface();
+        ASSERT_NE(actions, nullptr) << widget->objectName().toStdString();
+        actions->doAction(QAccessibleActionInterface::pressAction());
+    };
+    press(Find("btRun"));
+    EXPECT_TRUE(Eventually([this] { return Engine().CurrentState() == CounterState::Running; }));
+    press(Find("btPause"));
+    EXPECT_TRUE(Eventually([this] { return Engine().CurrentState() == CounterState::Paused; }));
+
+    // The selector's Press opens its palette; a swatch's Press chooses its colour, which applies
+    // the current state again at once.
+    Find<QTabWidget>("PageControl1")->setCurrentWidget(Find("tsColours"));
+    auto* pause = Find<TColourButton>("EdPauseColour");
+    press(pause);
+    ASSERT_TRUE(Eventually([pause] { return pause->Palette()->isVisible(); }));
+    EXPECT_FALSE(Engine().StayOnTopTimer->Enabled()) << "suspended while the palette is open";
+    auto* swatch = pause->Palette()->findChild<QAbstractButton*>(QStringLiteral("Swatch16"));
+    ASSERT_NE(swatch, nullptr);
+    press(swatch);
+    EXPECT_TRUE(Eventually([this] { return Controls().EdPauseColour.Selected() == 0x0000FFu; }));
+    EXPECT_FALSE(pause->Palette()->isVisible());
+    EXPECT_TRUE(Engine().StayOnTopTimer->Enabled());
+    EXPECT_EQ(Find("LaTime")->palette().color(QPalette::WindowText), QColor(0xFF, 0, 0))
+        << "the paused colour shows at once";
+
+    EXPECT_TRUE(Has(Saved(), "Pause=255"));
 }

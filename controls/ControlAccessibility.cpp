@@ -145,9 +145,7 @@ private:
 class TSelectorAccessible : public QAccessibleWidget {
 public:
     explicit TSelectorAccessible(QComboBox* box)
-        : QAccessibleWidget(box, QAccessible::ComboBox) {
-        addControllingSignal(QStringLiteral("activated(int)"));
-    }
+        : QAccessibleWidget(box, QAccessible::ComboBox) {}
 
     // The list of items, as Qt gives it.
     int childCount() const override { return 1; }

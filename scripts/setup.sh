@@ -10,6 +10,7 @@ packages=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
   xvfb xauth xdotool trayer x11-utils sox
+  at-spi2-core dbus-daemon libglib2.0-bin
   fonts-liberation fonts-dejavu-core
 )
 

@@ -10,6 +10,7 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLineEdit>
+#include <memory>
 
 using namespace quorvane;
 
@@ -89,26 +90,40 @@ void TBinder::Selector(QComboBox* box, TSelector& model) const {
 
 void TBinder::Check(QAbstractButton* box, TCheck& model) const {
     Mirror(box, model);
-    const auto update = [box, &model] { box->setChecked(model.Checked()); };
+    // Set while the box mirrors the model: a change the program makes raises nothing.
+    auto mirroring = std::make_shared<bool>(false);
+    const auto update = [box, &model, mirroring] {
+        *mirroring = true;
+        box->setChecked(model.Checked());
+        *mirroring = false;
+    };
     update();
     model.Changed.Watch(update);
-    QObject::connect(box, &QAbstractButton::clicked, box, [run = m_run, box, &model] {
-        run([&model] { model.Click(); });
-        box->setChecked(model.Checked());
-    });
+    // Every change of the box that the program did not make is the operator's: a click, the
+    // space bar, and a screen reader's Toggle action, which changes the box without a click.
+    QObject::connect(box, &QAbstractButton::toggled, box,
+                     [run = m_run, &model, mirroring](bool checked) {
+                         if (*mirroring || checked == model.Checked())
+                             return;
+                         run([&model] { model.Click(); });
+                     });
 }
 
 void TBinder::CheckItem(QAction* item, TCheck& model) const {
     item->setCheckable(true);
-    const auto update = [item, &model] {
+    auto mirroring = std::make_shared<bool>(false);
+    const auto update = [item, &model, mirroring] {
+        *mirroring = true;
         item->setChecked(model.Checked());
         item->setEnabled(model.Enabled());
+        *mirroring = false;
     };
     update();
     model.Changed.Watch(update);
-    QObject::connect(item, &QAction::triggered, item, [run = m_run, item, &model] {
+    QObject::connect(item, &QAction::toggled, item, [run = m_run, &model, mirroring](bool checked) {
+        if (*mirroring || checked == model.Checked())
+            return;
         run([&model] { model.Click(); });
-        item->setChecked(model.Checked());
     });
 }
 

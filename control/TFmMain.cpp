@@ -1,6 +1,7 @@
 #include "TFmMain.hpp"
 
 #include "ColourConversion.hpp"
+#include "ControlAccessibility.hpp"
 #include "ErrorText.hpp"
 #include "IDialogs.hpp"
 #include "ProgramVersion.hpp"
@@ -110,6 +111,8 @@ TFmMain::TFmMain(IClock& clock, ITimerFactory& timers, ISoundCues& sound, IDialo
     , m_engine(std::make_unique<TTimerEngine>(*this, clock, timers, sound))
     , m_binder([this](const std::function<void()>& handler) { RunOperator(handler); })
     , m_settings(std::move(settings)) {
+    // Before any control exists: Qt keeps the first interface it makes for a control.
+    InstallControlAccessibility();
     BuildWindow();
     FormCreate();
 }
@@ -318,17 +321,21 @@ void TFmMain::BuildColoursTab(QWidget* page) {
         TColourSelector& model;
         const char* modeName;
         TSelector* mode;
+        // The row's label names its colour selector; the mode list is named for what it sets.
+        const char* modeCaption;
     } rows[] = {
-        {"Running", "EdRunColour", c.EdRunColour, nullptr, nullptr},
-        {"Paused", "EdPauseColour", c.EdPauseColour, "edPauseDisplayMode", &c.edPauseDisplayMode},
-        {"Warning", "EdWarnColour", c.EdWarnColour, "edWarningDisplayMode",
-         &c.edWarningDisplayMode},
+        {"Running", "EdRunColour", c.EdRunColour, nullptr, nullptr, nullptr},
+        {"Paused", "EdPauseColour", c.EdPauseColour, "edPauseDisplayMode", &c.edPauseDisplayMode,
+         "Display Mode At Counter Pause"},
+        {"Warning", "EdWarnColour", c.EdWarnColour, "edWarningDisplayMode", &c.edWarningDisplayMode,
+         "Display Mode At Counter Warning"},
         {"Expired", "EdExpiredColour", c.EdExpiredColour, "edExpiredDisplayMode",
-         &c.edExpiredDisplayMode},
-        {"Stopped", "EdStopColour", c.EdStopColour, "edStopDisplayMode", &c.edStopDisplayMode},
-        {"Background", "EdBackColour", c.EdBackColour, nullptr, nullptr},
+         &c.edExpiredDisplayMode, "Display Mode At Counter End"},
+        {"Stopped", "EdStopColour", c.EdStopColour, "edStopDisplayMode", &c.edStopDisplayMode,
+         "Display Mode At Counter Stop"},
+        {"Background", "EdBackColour", c.EdBackColour, nullptr, nullptr, nullptr},
         {"Message", "EdMessageColour", c.EdMessageColour, "edMessageDisplayMode",
-         &c.edMessageDisplayMode},
+         &c.edMessageDisplayMode, "Message Display Mode"},
     };
     int row = 0;
     for (const auto& r : rows) {
@@ -339,7 +346,7 @@ void TFmMain::BuildColoursTab(QWidget* page) {
         grid->addWidget(button, row, 1);
         if (r.mode != nullptr) {
             auto* mode = Named(new QComboBox(page), r.modeName);
-            mode->setAccessibleName(caption + tr(" Display Mode"));
+            mode->setAccessibleName(QLatin1String(r.modeCaption));
             m_binder.Selector(mode, *r.mode);
             grid->addWidget(mode, row, 2);
         } else if (&r.model == &c.EdBackColour) {
@@ -830,6 +837,14 @@ void TFmMain::MnShowControlsClick() {
 
 void TFmMain::TrayIconClick() {
     m_trayPopupMenu->popup(QCursor::pos());
+    // The keyboard goes into the menu at once, on its first item that can be chosen, so that a
+    // screen reader announces the menu and its item as soon as it opens.
+    for (QAction* item : m_trayPopupMenu->actions()) {
+        if (!item->isSeparator() && item->isEnabled()) {
+            m_trayPopupMenu->setActiveAction(item);
+            break;
+        }
+    }
 }
 
 void TFmMain::PlaceAt(const QPoint& framePosition) {

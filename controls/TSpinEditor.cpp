@@ -1,10 +1,15 @@
 #include "TSpinEditor.hpp"
 
+#include "ControlAccessibility.hpp"
+
+#include <QAccessible>
+#include <QFocusEvent>
 #include <QLineEdit>
 #include <QStyle>
 #include <QStyleOptionSpinBox>
 #include <algorithm>
 #include <charconv>
+#include <optional>
 #include <string>
 
 TSpinEditor::TSpinEditor(int minimum, int maximum, int step, int digits, QWidget* parent)
@@ -14,9 +19,33 @@ TSpinEditor::TSpinEditor(int minimum, int maximum, int step, int digits, QWidget
     , m_step(step)
     , m_digits(digits) {
     lineEdit()->setMaxLength(digits);
+    InstallControlAccessibility();
     // The base class keeps no value of its own, so nothing rewrites the text on focus loss.
-    connect(lineEdit(), &QLineEdit::textChanged, this, &TSpinEditor::TextChanged);
+    connect(lineEdit(), &QLineEdit::textChanged, this, [this](const QString& text) {
+        if (QAccessible::isActive()) {
+            QAccessibleValueChangeEvent event(this, Value());
+            QAccessible::updateAccessibility(&event);
+        }
+        emit TextChanged(text);
+    });
 }
+
+namespace {
+
+// The whole number the text holds, or nothing when it holds none.
+std::optional<int> ReadNumber(const std::string& text) {
+    const char* begin = text.data();
+    const char* end = begin + text.size();
+    if (begin != end && *begin == '+')
+        ++begin;
+    int value = 0;
+    const auto [ptr, ec] = std::from_chars(begin, end, value);
+    if (begin == end || ec != std::errc() || ptr != end)
+        return std::nullopt;
+    return value;
+}
+
+} // namespace
 
 QString TSpinEditor::Text() const {
     return lineEdit()->text();
@@ -31,15 +60,15 @@ int TSpinEditor::Value() const {
     const std::string text = Text().toStdString();
     if (text.empty())
         return 0;
-    const char* begin = text.data();
-    const char* end = begin + text.size();
-    if (*begin == '+')
-        ++begin;
-    int value = 0;
-    const auto [ptr, ec] = std::from_chars(begin, end, value);
-    if (ec != std::errc() || ptr != end)
-        return m_minimum;
-    return value;
+    return ReadNumber(text).value_or(m_minimum);
+}
+
+void TSpinEditor::focusOutEvent(QFocusEvent* event) {
+    QAbstractSpinBox::focusOutEvent(event);
+    // Text that holds no number is shown as the value it reads as, so that the operator sees
+    // what the program uses. A number stays as typed, also outside the range.
+    if (!ReadNumber(Text().toStdString()))
+        SetText(QString::number(Value()));
 }
 
 void TSpinEditor::SetValue(int value) {

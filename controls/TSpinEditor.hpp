@@ -6,7 +6,7 @@
 // is read from the text: empty text is 0, text that is no whole number is the minimum, and a
 // number outside the range is taken as it is. A value set by the program, and a step by the
 // arrows or keys, is clamped into the range. TextChanged fires at every change of the text,
-// whoever made it.
+// whoever made it. Leaving the editor shows text that holds no number as the value it reads as.
 class TSpinEditor : public QAbstractSpinBox {
     Q_OBJECT
 public:
@@ -31,6 +31,7 @@ signals:
 
 protected:
     StepEnabled stepEnabled() const override;
+    void focusOutEvent(QFocusEvent* event) override;
 
 private:
     const int m_minimum;

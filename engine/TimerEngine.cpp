@@ -7,6 +7,11 @@ namespace quorvane {
 namespace {
 
 constexpr int kClockTickPeriod = 50;
+// The clock modes tick every 50 ms to catch the turn of the second; their flashing keeps the
+// rhythm of a one-second count instead of strobing at the tick.
+constexpr int kClockFlashTick = 1000;
+constexpr int kTickPeriodMin = 50;
+constexpr int kTickPeriodMax = 5000;
 constexpr int kStayOnTopPeriod = 100;
 // 4 Hz: a change of half every 125 ms, 24 halves in 3 s.
 constexpr int kAttentionHalfPeriod = 125;
@@ -101,7 +106,8 @@ TTimerEngine::TTimerEngine(IControlView& view, IClock& clock, ITimerFactory& tim
     , m_sound(sound) {
     Counter.OnStateApplied = [this](CounterState s) { OnStateApplied(s); };
     Counter.OnTickBegin = [this] {
-        if (FlashTimer->Enabled()) {
+        // A clock's 50 ms tick would restart the flash period before it ever ran out.
+        if (FlashTimer->Enabled() && !TCounterEngine::IsClockMode(CounterMode())) {
             FlashTimer->SetEnabled(false);
             FlashTimer->SetEnabled(true);
         }
@@ -163,7 +169,7 @@ TTimerEngine::TTimerEngine(IControlView& view, IClock& clock, ITimerFactory& tim
     c.edDisplayWidth.OnChange = [this] { actSetTime.Execute(); };
     c.edCounterInterval.OnChange = [this] {
         if (TCounterEngine::IsCountingMode(CounterMode()))
-            SecondTimer->SetInterval(Controls.edCounterInterval.Value());
+            SecondTimer->SetInterval(CountingTickPeriod());
     };
 
     for (TColourSelector* sel :
@@ -307,13 +313,19 @@ void TTimerEngine::ShowTimesInEditors() {
     EditorsUpdating = false;
 }
 
+int TTimerEngine::CountingTickPeriod() const {
+    // The editor keeps what is typed, digit by digit: "250" passes through "2" and "25", and an
+    // emptied editor reads 0. None of these may race the count or stop its tick.
+    return std::clamp(Controls.edCounterInterval.Value(), kTickPeriodMin, kTickPeriodMax);
+}
+
 // ---- commands ---------------------------------------------------------------------------------
 
 void TTimerEngine::actRunExecute() {
     actUpdateDisplayText.Execute();
     const int mode = CounterMode();
     if (TCounterEngine::IsCountingMode(mode))
-        SecondTimer->SetInterval(Controls.edCounterInterval.Value());
+        SecondTimer->SetInterval(CountingTickPeriod());
     else if (TCounterEngine::IsClockMode(mode))
         SecondTimer->SetInterval(kClockTickPeriod);
     if (Controls.btWarnActive.Checked() && Counter.WarningRuleHolds())
@@ -456,7 +468,8 @@ void TTimerEngine::OnStateApplied(CounterState state) {
     auto& c = Controls;
     const int mode = CounterMode();
     const bool counting = TCounterEngine::IsCountingMode(mode);
-    const int tickPeriod = SecondTimer->Interval();
+    const int tickPeriod =
+        TCounterEngine::IsClockMode(mode) ? kClockFlashTick : SecondTimer->Interval();
     switch (state) {
     case CounterState::Stopped: {
         SetFlashPeriod(tickPeriod);
@@ -672,9 +685,18 @@ void TTimerEngine::SetTimeDisplayMode(DisplayMode mode) {
     if (mode == DisplayMode::Blanked)
         SetDisplayTimeText(std::string());
     else
-        actUpdateDisplayText.Execute();
+        ShowTimeAgain();
     UpdateFlashTimer();
     FlashPhase = 0;
+}
+
+void TTimerEngine::ShowTimeAgain() {
+    // A clock whose tick is off shows the second at which it stopped or was set; formatting
+    // anew would read the time of day again and the stopped clock would run on.
+    if (TCounterEngine::IsClockMode(CounterMode()) && !SecondTimer->Enabled())
+        SetDisplayTimeText(Counter.TimeText);
+    else
+        actUpdateDisplayText.Execute();
 }
 
 void TTimerEngine::SetDisplayTimeText(const std::string& text) {
@@ -698,7 +720,7 @@ void TTimerEngine::FlashTimerTimer() {
         if (FlashPhase == 1)
             SetDisplayTimeText(std::string());
         else
-            actUpdateDisplayText.Execute();
+            ShowTimeAgain();
     }
     if (MessageDisplayMode == DisplayMode::Flashing && m_display)
         m_display->SetMessageCaption(FlashPhase == 1 ? std::string() : MessageText);

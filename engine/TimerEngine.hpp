@@ -228,6 +228,8 @@ private:
     void ClearGroup(TSpinEdit& h, TSpinEdit& m, TSpinEdit& s);
     void Relabel(int mode);
     void UpdateFlashTimer();
+    void ShowTimeAgain();
+    int CountingTickPeriod() const;
 
     void actRunExecute();
     void actPauseExecute();

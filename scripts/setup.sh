@@ -11,6 +11,7 @@ packages=(
   clang libclang-rt-14-dev
   xvfb xauth xdotool trayer x11-utils sox
   dpkg-dev lintian desktop-file-utils appstream openbox dbus-daemon dbus-bin weston qt6-wayland
+  at-spi2-core libglib2.0-bin
   fonts-liberation fonts-dejavu-core
 )
 

@@ -273,8 +273,8 @@ TEST_F(ControlWindowTest, ColourPaletteAndFileDialogSuspendStayOnTopAndAlwaysRes
 
     Engine().StayOnTopTimer->SetEnabled(false);
     ShowTab("tsSound");
-    // On Linux Qt names a drop-down list by its selected item, as AT-SPI expects, and ties it to
-    // its label through the labelled-by relation, which is where a screen reader finds it.
+    // A drop-down list is tied to its label through the labelled-by relation as well as named by
+    // it, and describes itself by its hint.
     struct {
         const char* name;
         const char* label;
@@ -479,8 +479,8 @@ TEST_F(ControlWindowTest, AScreenReaderFindsNamesDescriptionsAndTheTime) {
         EXPECT_EQ(a->text(QAccessible::Name), QString::fromUtf8(c.accessibleName)) << c.name;
         EXPECT_EQ(a->text(QAccessible::Description), QString::fromUtf8(c.description)) << c.name;
     }
-    // On Linux Qt names a drop-down list by its selected item, as AT-SPI expects, and ties it to
-    // its label through the labelled-by relation, which is where a screen reader finds it.
+    // A drop-down list is tied to its label through the labelled-by relation as well as named by
+    // it, and describes itself by its hint.
     struct {
         const char* name;
         const char* label;
@@ -516,4 +516,35 @@ TEST_F(ControlWindowTest, AScreenReaderFindsNamesDescriptionsAndTheTime) {
         if (tabBar->child(i)->role() == QAccessible::PageTab)
             tabs << tabBar->child(i)->text(QAccessible::Name);
     EXPECT_EQ(tabs, Names({"Times", "Colours", "Options", "Sound", "Message"}));
+}
+
+TEST_F(ControlWindowTest, ACountIntervalTypedKeyByKeyWhileRunningKeepsTheCountGoing) {
+    Controls().EdStartMinutes.SetValue(10);
+    Click("btSetStart");
+    Click("btRun");
+    ShowTab("tsOptions");
+    auto* interval = Find<TSpinEditor>("edCounterInterval");
+    interval->setFocus();
+    interval->selectAll();
+    timers.Advance(300);
+    const std::int32_t before = Count();
+    // "250" typed over "1000", then taken back key by key, a tenth of a second between keys.
+    const Qt::Key keys[] = {Qt::Key_2,         Qt::Key_5,         Qt::Key_0,
+                            Qt::Key_Backspace, Qt::Key_Backspace, Qt::Key_Backspace};
+    for (Qt::Key key : keys) {
+        QTest::keyClick(interval, key);
+        EXPECT_GE(Engine().SecondTimer->Interval(), 50) << interval->Text().toStdString();
+        EXPECT_TRUE(Engine().SecondTimer->Enabled()) << interval->Text().toStdString();
+        timers.Advance(100);
+    }
+    EXPECT_EQ(interval->Text(), QString()) << "the editor keeps what is typed";
+    // Five tenths at the 50 ms floor make two ticks each; the one at 250 ms none.
+    EXPECT_EQ(before - Count(), 10);
+    EXPECT_EQ(State(), CounterState::Running);
+    EXPECT_TRUE(Find("btPause")->isEnabled());
+
+    // Leaving the emptied editor shows the value it reads as; the tick keeps its floor.
+    Find("cbShowTimePie")->setFocus();
+    EXPECT_EQ(interval->Text(), QStringLiteral("0"));
+    EXPECT_EQ(Engine().SecondTimer->Interval(), 50);
 }

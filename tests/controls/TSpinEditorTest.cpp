@@ -1,5 +1,6 @@
 #include "TSpinEditor.hpp"
 
+#include <QLineEdit>
 #include <QSignalSpy>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -79,4 +80,33 @@ TEST(TSpinEditor, TextChangedOnEveryChangeOfTheTextWhoeverMadeIt) {
     ASSERT_EQ(changed.count(), 3) << "the same value again changes nothing";
     EXPECT_EQ(changed.at(0).at(0).toString(), QStringLiteral("7"));
     EXPECT_EQ(changed.at(2).at(0).toString(), QStringLiteral("4"));
+}
+
+TEST(TSpinEditor, LeavingItShowsTextThatHoldsNoNumberAsTheValueItReadsAs) {
+    QWidget window;
+    auto* editor = new TSpinEditor(24, 999, 2, 3, &window);
+    auto* other = new QLineEdit(&window);
+    other->move(0, 40);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    struct {
+        const char* name;
+        const char* typed;
+        const char* shown;
+    } cases[] = {
+        {"letters show the minimum", "ab", "24"},
+        {"an emptied editor shows zero", "", "0"},
+        {"a lone sign shows the minimum", "-", "24"},
+        {"a number stays as typed, also outside the range", "5", "5"},
+        {"a number with a plus stays as typed", "+40", "+40"},
+    };
+    for (const auto& c : cases) {
+        editor->setFocus();
+        editor->SetText(QLatin1String(c.typed));
+        QSignalSpy changed(editor, &TSpinEditor::TextChanged);
+        other->setFocus();
+        EXPECT_EQ(editor->Text(), QLatin1String(c.shown)) << c.name;
+        EXPECT_EQ(changed.count(), std::string(c.typed) == c.shown ? 0 : 1)
+            << c.name << ": the shown value is a change of the text";
+    }
 }

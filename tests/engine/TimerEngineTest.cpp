@@ -477,3 +477,78 @@ TEST_F(Scenario, ColourWarnings) {
     EXPECT_EQ(view.warnings.size(), 2u);
     EXPECT_EQ(view.backColour, kPause);
 }
+
+TEST_F(Scenario, AFlashingClockShowsTheSecondItStoppedAtAndBlinksOncePerSecond) {
+    c.edExpiredDisplayMode.SetItemIndex(2);
+    const int end = 10 * 3600;
+    clock.second = end - 1;
+    Prepare(5, end);
+    engine.actRun.Execute();
+    timers.Advance(50);
+    EXPECT_EQ(display.timeLabel, "9:59:59");
+    clock.second = end;
+    timers.Advance(50);
+    ASSERT_EQ(State(), CounterState::Expired);
+    ASSERT_EQ(display.timeLabel, "10:00:00");
+
+    // The time of day goes on; the display keeps the second of expiry in every visible half, and
+    // each half lasts a second, not the 50 ms of the clock's tick.
+    const auto blinks = [&](const std::string& shown, const char* when) {
+        for (int half = 0; half < 4; ++half) {
+            clock.second += 1;
+            timers.Advance(999);
+            EXPECT_EQ(display.timeLabel, half % 2 == 0 ? shown : std::string()) << when << half;
+            timers.Advance(1);
+            EXPECT_EQ(display.timeLabel, half % 2 == 0 ? std::string() : shown) << when << half;
+        }
+        EXPECT_EQ(view.timeText, shown) << when << ": the control window's mirror stands too";
+    };
+    blinks("10:00:00", "expired ");
+
+    // A new colour re-applies Expired, which shows the digits again: still the stopped second.
+    clock.second += 30;
+    c.EdExpiredColour.Choose(0x0000C0);
+    EXPECT_EQ(display.timeLabel, "10:00:00");
+
+    // Set Start shows the time of day at that moment and the clock stands there, still flashing.
+    clock.second = end + 70;
+    engine.actSetStartTime.Execute();
+    ASSERT_EQ(State(), CounterState::Stopped);
+    ASSERT_EQ(engine.TimeDisplayMode, DisplayMode::Flashing);
+    EXPECT_EQ(display.timeLabel, "10:01:10");
+    blinks("10:01:10", "after Set Start ");
+
+    // Running again reads the clock at once.
+    clock.second = end + 200;
+    engine.actRun.Execute();
+    EXPECT_EQ(display.timeLabel, "10:03:20");
+}
+
+TEST_F(Scenario, ACountIntervalTypedDigitByDigitNeverRacesOrStopsTheCount) {
+    Prepare(0, 600);
+    engine.actRun.Execute();
+    timers.Advance(300);
+    // The operator selects "1000" and types "250", then deletes it again.
+    struct Step {
+        const char* text;
+        int period;
+    } steps[] = {{"2", 50}, {"25", 50}, {"250", 250}, {"25", 50},     {"2", 50},      {"", 50},
+                 {"5", 50}, {"50", 50}, {"500", 500}, {"5000", 5000}, {"50000", 5000}};
+    for (const auto& s : steps) {
+        c.edCounterInterval.SetText(s.text);
+        EXPECT_EQ(engine.SecondTimer->Interval(), s.period) << '"' << s.text << '"';
+        EXPECT_TRUE(engine.SecondTimer->Enabled()) << '"' << s.text << '"';
+        EXPECT_EQ(c.edCounterInterval.Text(), s.text) << "the editor keeps what is typed";
+        timers.Advance(100);
+    }
+    // Seven steps of 100 ms at 50 ms make two ticks each; the longer periods never ran out.
+    EXPECT_EQ(engine.Counter.Count, 600 - 14);
+    EXPECT_EQ(State(), CounterState::Running);
+
+    // Run takes the value clamped as well.
+    engine.actPause.Execute();
+    c.edCounterInterval.SetText("");
+    engine.actRun.Execute();
+    EXPECT_EQ(engine.SecondTimer->Interval(), 50);
+    EXPECT_TRUE(engine.SecondTimer->Enabled());
+}
